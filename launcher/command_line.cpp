@@ -1,0 +1,56 @@
+#include "command_line.h"
+
+#include <cstring>
+
+void lowerAscii(char* text) {
+    for (; *text != '\0'; ++text) {
+        if (*text >= 'A' && *text <= 'Z') {
+            *text = static_cast<char>(*text - 'A' + 'a');
+        }
+    }
+}
+
+void splitCommandLine(std::string_view commandLine, ArgTable& table) {
+    // The command-line copy never holds more; a longer view is split as the copy would be.
+    commandLine = commandLine.substr(0, kCommandLineCapacity - 1);
+    std::size_t quoteCount = 0;
+    std::size_t argumentStart = 0;
+    // The position one past the text stands for its terminating NUL.
+    for (std::size_t position = 0; position <= commandLine.size(); ++position) {
+        bool atEnd = position == commandLine.size();
+        char byte = atEnd ? '\0' : commandLine[position];
+        if (byte == '"') {
+            ++quoteCount;
+        }
+        if ((byte == ' ' || atEnd) && quoteCount % 2 == 0) {
+            std::size_t length = position - argumentStart;
+            // A slot holds a whole command line, so an argument always fits.
+            std::memcpy(table.slots[table.count], commandLine.data() + argumentStart, length);
+            table.slots[table.count][length] = '\0';
+            ++table.count;
+            argumentStart = position + 1;
+            if (table.count == kMaxArguments) {
+                return;
+            }
+        }
+    }
+}
+
+std::string_view designBaseName(const ArgTable& table) {
+    for (int index = 0; index + 1 < table.count; ++index) {
+        std::string_view argument = table.slots[index];
+        if (argument.find("-design") == std::string_view::npos) {
+            continue;
+        }
+        std::string_view design = table.slots[index + 1];
+        std::size_t lastDot = design.rfind('.');
+        return lastDot == std::string_view::npos ? design : design.substr(0, lastDot);
+    }
+    return {};
+}
+
+std::string_view programDirectory(std::string_view programPath) {
+    std::size_t lastBackslash = programPath.rfind('\\');
+    return lastBackslash == std::string_view::npos ? std::string_view{}
+                                                   : programPath.substr(0, lastBackslash + 1);
+}

@@ -1,0 +1,39 @@
+// Taking in the router's command line: lowering, splitting into the argument table and
+// finding the board and design files from the -design argument.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// Windows delivers at most 32,767 UTF-16 units of command line; in the ANSI code page each
+// can take up to three bytes (UTF-8), so this holds any command line whole.
+inline constexpr std::size_t kCommandLineCapacity = 3 * 32767 + 1;
+inline constexpr int kMaxArguments = 30;
+// One argument can be the whole command line.
+inline constexpr std::size_t kArgumentSlotWidth = kCommandLineCapacity;
+
+struct ArgTable {
+    int32_t count;
+    char slots[kMaxArguments][kArgumentSlotWidth];
+};
+
+// The design base name can be a whole argument; the file names add a four-byte suffix.
+inline constexpr std::size_t kDesignBaseCapacity = kArgumentSlotWidth;
+inline constexpr std::size_t kFileNameCapacity = kDesignBaseCapacity + 4;
+
+// Lowers the ASCII letters A to Z; every other byte stays as it is.
+void lowerAscii(char* text);
+
+// Splits `commandLine` at spaces outside double quotes into `table`, which must start
+// zero-filled. Quotes stay in the text; at most kMaxArguments arguments are stored, and a
+// last argument whose quotes are unbalanced is not stored.
+void splitCommandLine(std::string_view commandLine, ArgTable& table);
+
+// The argument after the first one containing "-design" (not itself the last), cut before
+// its last '.'; empty when no argument selects one.
+std::string_view designBaseName(const ArgTable& table);
+
+// The program's directory from argument 0: everything up to and including its last
+// backslash, or empty when there is none.
+std::string_view programDirectory(std::string_view programPath);

@@ -1,0 +1,89 @@
+#include "startup.h"
+
+#include "common/bounded_text.h"
+#include "diag/log.h"
+#include "settings/registry.h"
+#include "settings/settings.h"
+
+#include <cstdio>
+
+ArgTable argTable{};
+char workLine[kWorkLineCapacity]{};
+
+namespace {
+
+constexpr uint32_t kDebugDirCapacity = 1024;
+
+char commandLineCopy[kCommandLineCapacity];
+char boardFileName[kFileNameCapacity];
+char designFileName[kFileNameCapacity];
+char headerLine[kArgumentSlotWidth + sizeof "Arg 99: \r\n"];
+
+void takeInCommandLine() {
+    copyBounded(commandLineCopy, GetCommandLineA());
+    lowerAscii(commandLineCopy);
+    splitCommandLine(commandLineCopy, argTable);
+}
+
+// The log goes to DebugDir when it is stored, otherwise next to the program.
+void openLogInDirectory() {
+    uint32_t bytesReturned = 0;
+    if (readValue("DebugDir", workLine, kDebugDirCapacity, &bytesReturned) &&
+        terminateReadText(workLine, kDebugDirCapacity, bytesReturned)) {
+        openLog(workLine);
+        return;
+    }
+    copyBounded(workLine, programDirectory(argTable.slots[0]));
+    openLog(workLine);
+}
+
+void writeRunHeader() {
+    for (int index = 0; index < argTable.count; ++index) {
+        std::snprintf(headerLine, sizeof headerLine, "Arg %02i: %s\r\n", index,
+                      argTable.slots[index]);
+        writeLog(headerLine);
+    }
+    writeLog("Incomming command line:\r\n");
+    writeLog(commandLineCopy);
+    writeLog("\r\n");
+    char time[9];
+    char date[9];
+    formatTime(time);
+    formatDate(date);
+    writeLog("Time: ");
+    writeLog(time);
+    writeLog("\tDate: ");
+    writeLog(date);
+    writeLog("\r\n");
+    writeLog("Release version\r\n");
+    writeLog("Starting converter\r\n");
+}
+
+void deriveFileNames() {
+    std::string_view base = designBaseName(argTable);
+    // Each buffer holds a whole argument and its suffix, so none of these copies is cut.
+    copyBounded(boardFileName, base);
+    appendBounded(boardFileName, ".pcb");
+    copyBounded(designFileName, base);
+    appendBounded(designFileName, ".dsn");
+    writeLog("Use pcb file: ");
+    writeLog(boardFileName);
+    writeLog("\r\n");
+    writeLog("Use dsn file: ");
+    writeLog(designFileName);
+    writeLog("\r\n");
+}
+
+} // namespace
+
+int runStartup(HINSTANCE /*instance*/, bool /*shiftDown*/) {
+    takeInCommandLine();
+    openLogInDirectory();
+    writeRunHeader();
+    deriveFileNames();
+    writeLog("Load registry parameters\r\n");
+    loadSettings(kGroupAll);
+    logSettings();
+    closeLog();
+    return 1;
+}
