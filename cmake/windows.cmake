@@ -17,13 +17,18 @@ endif()
 
 add_library(morvane_platform STATIC
     launcher/startup.cpp
+    launcher/run_child_win.cpp
     settings/registry_win.cpp
     diag/log_win.cpp
 )
 target_link_libraries(morvane_platform PUBLIC morvane_logic advapi32)
+# The logic calls down into the platform side (the log, the registry, starting children).
+target_link_libraries(morvane_logic PUBLIC morvane_platform)
 
 add_executable(morvane WIN32 launcher/main.cpp)
 target_link_libraries(morvane PRIVATE morvane_platform)
+
+add_subdirectory(tests/standin)
 
 if(BUILD_TESTING)
     add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)

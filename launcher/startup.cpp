@@ -1,14 +1,13 @@
 #include "startup.h"
 
 #include "common/bounded_text.h"
+#include "launch.h"
+#include "run_state.h"
 #include "diag/log.h"
 #include "settings/registry.h"
 #include "settings/settings.h"
 
 #include <cstdio>
-
-ArgTable argTable{};
-char workLine[kWorkLineCapacity]{};
 
 namespace {
 
@@ -84,6 +83,7 @@ int runStartup(HINSTANCE /*instance*/, bool /*shiftDown*/) {
     writeLog("Load registry parameters\r\n");
     loadSettings(kGroupAll);
     logSettings();
+    launchChildren(boardFileName, designFileName);
     closeLog();
     return 1;
 }

@@ -1,0 +1,78 @@
+#include "launch.h"
+
+#include "common/bounded_text.h"
+#include "diag/log.h"
+#include "run_state.h"
+#include "settings/settings.h"
+
+namespace {
+
+bool buildFailed(char* line) {
+    line[0] = '\0';
+    return false;
+}
+
+// A line that cannot be built would have to be cut, and a cut line runs the child on the
+// wrong files or arguments: it is not run at all.
+void logUnbuildableLine(const char* applicationPath) {
+    writeLog("Could not start ");
+    writeLog(applicationPath);
+    writeLog(": command line too long\r\n");
+}
+
+} // namespace
+
+bool buildConverterCommandLine(std::string_view converterPath, std::string_view boardFileName,
+                               std::string_view designFileName, char* line, std::size_t capacity) {
+    if (capacity == 0) {
+        return false;
+    }
+    line[0] = '\0';
+    bool fits = appendBounded(line, capacity, "\"") &&
+                appendBounded(line, capacity, converterPath) &&
+                appendBounded(line, capacity, "\" ") &&
+                appendBounded(line, capacity, boardFileName) &&
+                appendBounded(line, capacity, " ") &&
+                appendBounded(line, capacity, designFileName);
+    return fits || buildFailed(line);
+}
+
+bool buildRouterCommandLine(std::string_view routerPath, const ArgTable& table, char* line,
+                            std::size_t capacity) {
+    if (!copyBounded(line, capacity, routerPath)) {
+        return false;
+    }
+    for (int index = 1; index < table.count; ++index) {
+        if (!appendBounded(line, capacity, " ") ||
+            !appendBounded(line, capacity, table.slots[index])) {
+            return buildFailed(line);
+        }
+    }
+    return true;
+}
+
+void launchChildren(const char* boardFileName, const char* designFileName) {
+    if (settings.SEXEPath[0] != '\0' && settings.SCEnable == 1) {
+        if (buildConverterCommandLine(settings.SEXEPath, boardFileName, designFileName, workLine,
+                                      sizeof workLine)) {
+            writeLog("Start converter with command line:\r\n");
+            writeLog(workLine);
+            writeLog("\r\n");
+            runChild(settings.SEXEPath, workLine);
+        } else {
+            logUnbuildableLine(settings.SEXEPath);
+        }
+    }
+    writeLog("End conversion\r\n");
+    writeLog("Start Specctra\r\n");
+    if (settings.SCPath[0] != '\0') {
+        if (buildRouterCommandLine(settings.SCPath, argTable, workLine, sizeof workLine)) {
+            writeLog(workLine);
+            writeLog("\r\n");
+            runChild(settings.SCPath, workLine);
+        } else {
+            logUnbuildableLine(settings.SCPath);
+        }
+    }
+    writeLog("Stop Specctra\r\n");
+}

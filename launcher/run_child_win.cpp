@@ -1,0 +1,42 @@
+#include "launch.h"
+
+#include "common/win_handles.h"
+#include "diag/log.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr DWORD kWaitSliceMilliseconds = 100;
+
+void logStartFailure(const char* applicationPath, DWORD error) {
+    char line[260 + 64];
+    std::snprintf(line, sizeof line, "Could not start %s: Windows error %lu\r\n", applicationPath,
+                  static_cast<unsigned long>(error));
+    writeLog(line);
+}
+
+} // namespace
+
+int runChild(const char* applicationPath, char* commandLine) {
+    STARTUPINFOA startup{
+        .cb = sizeof(STARTUPINFOA),
+        .dwX = 0,
+        .dwY = 0,
+        .dwXSize = 0,
+        .dwYSize = 0,
+        .dwFlags = STARTF_USESHOWWINDOW | STARTF_USESIZE | STARTF_USEPOSITION,
+        .wShowWindow = SW_HIDE,
+    };
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(applicationPath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        logStartFailure(applicationPath, GetLastError());
+        return 0;
+    }
+    KernelHandle processHandle(process.hProcess);
+    KernelHandle threadHandle(process.hThread);
+    while (WaitForSingleObject(processHandle.get(), kWaitSliceMilliseconds) == WAIT_TIMEOUT) {
+    }
+    return 1;
+}

@@ -1,0 +1,4 @@
+#include "run_state.h"
+
+ArgTable argTable{};
+char workLine[kWorkLineCapacity]{};

@@ -1,0 +1,13 @@
+// The run's shared state: filled by the start-up sequence, read by the launch.
+#pragma once
+
+#include "command_line.h"
+
+// The longest child command line: the quoted converter path and two file names, each of
+// which can hold a whole design argument. The router line (its path, then the arguments
+// after the program's own) is shorter.
+inline constexpr std::size_t kWorkLineCapacity = 2 + 260 + 2 * kFileNameCapacity;
+
+extern ArgTable argTable;
+// Holds the log directory during start-up, then each child's command line in turn.
+extern char workLine[kWorkLineCapacity];

@@ -1,0 +1,120 @@
+#include "fakes.h"
+#include "launcher/launch.h"
+#include "launcher/run_state.h"
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Every child "started", as application path and command line.
+std::vector<std::pair<std::string, std::string>> startedChildren;
+
+class LaunchTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        resetFakes();
+        startedChildren.clear();
+        std::memset(&argTable, 0, sizeof argTable);
+        std::strcpy(settings.SCPath, R"(c:\router\router.exe)");
+        std::strcpy(settings.SEXEPath, R"(c:\conv\conv.exe)");
+        settings.SCEnable = 1;
+        splitCommandLine(R"("c:\tools\wrap.exe" -design c:\b\x.dsn -quit)", argTable);
+    }
+};
+
+TEST_F(LaunchTest, RunsTheConverterThenTheRouterAndLogsBoth) {
+    launchChildren(R"(c:\b\x.pcb)", R"(c:\b\x.dsn)");
+
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {R"(c:\conv\conv.exe)", R"("c:\conv\conv.exe" c:\b\x.pcb c:\b\x.dsn)"},
+        {R"(c:\router\router.exe)", R"(c:\router\router.exe -design c:\b\x.dsn -quit)"},
+    };
+    EXPECT_EQ(startedChildren, expected);
+    EXPECT_EQ(capturedLog, "Start converter with command line:\r\n"
+                           "\"c:\\conv\\conv.exe\" c:\\b\\x.pcb c:\\b\\x.dsn\r\n"
+                           "End conversion\r\n"
+                           "Start Specctra\r\n"
+                           "c:\\router\\router.exe -design c:\\b\\x.dsn -quit\r\n"
+                           "Stop Specctra\r\n");
+}
+
+TEST_F(LaunchTest, TheConverterRunsOnlyWhenEnabledWithAPath) {
+    struct Case {
+        int32_t enable;
+        const char* converterPath;
+        bool runs;
+    };
+    const Case cases[] = {
+        {1, R"(c:\conv\conv.exe)", true}, {0, R"(c:\conv\conv.exe)", false},
+        {2, R"(c:\conv\conv.exe)", false}, {-1, R"(c:\conv\conv.exe)", false},
+        {1, "", false},
+    };
+    for (const Case& testCase : cases) {
+        startedChildren.clear();
+        capturedLog.clear();
+        settings.SCEnable = testCase.enable;
+        std::strcpy(settings.SEXEPath, testCase.converterPath);
+        launchChildren(".pcb", ".dsn");
+        ASSERT_EQ(startedChildren.size(), testCase.runs ? 2u : 1u) << testCase.enable;
+        EXPECT_EQ(startedChildren.back().first, R"(c:\router\router.exe)");
+        EXPECT_EQ(capturedLog.rfind("End conversion\r\nStart Specctra\r\n", 0) == 0,
+                  !testCase.runs);
+    }
+}
+
+TEST_F(LaunchTest, WithoutARouterPathOnlyTheLogLinesRemain) {
+    settings.SCPath[0] = '\0';
+    settings.SCEnable = 0;
+    launchChildren(".pcb", ".dsn");
+    EXPECT_TRUE(startedChildren.empty());
+    EXPECT_EQ(capturedLog, "End conversion\r\nStart Specctra\r\nStop Specctra\r\n");
+}
+
+TEST(RouterCommandLine, PassesEveryArgumentAfterTheProgramOwnPath) {
+    struct Case {
+        std::string commandLine;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {R"(wrap.exe -design c:\b\x.dsn -quit)", R"(r.exe -design c:\b\x.dsn -quit)"},
+        {"wrap.exe", "r.exe"},
+        {"wrap.exe  -quit ", "r.exe  -quit "},
+        {R"("c:\my tools\wrap.exe" -design "c:\my boards\x.dsn")",
+         R"(r.exe -design "c:\my boards\x.dsn")"},
+        {R"(c:\my tools\wrap.exe -quit)", R"(r.exe tools\wrap.exe -quit)"},
+    };
+    for (const Case& testCase : cases) {
+        ArgTable table{};
+        splitCommandLine(testCase.commandLine, table);
+        char line[200];
+        ASSERT_TRUE(buildRouterCommandLine("r.exe", table, line, sizeof line));
+        EXPECT_EQ(std::string(line), testCase.expected) << testCase.commandLine;
+    }
+}
+
+TEST(ChildCommandLines, ALineThatDoesNotFitIsNotBuiltAtAll) {
+    char line[20]; // room for 19 characters
+    EXPECT_TRUE(buildConverterCommandLine("c.exe", "a.pcb", "a.dsn", line, sizeof line));
+    EXPECT_STREQ(line, "\"c.exe\" a.pcb a.dsn");
+    EXPECT_FALSE(buildConverterCommandLine("c.exe", "ab.pcb", "a.dsn", line, sizeof line));
+    EXPECT_STREQ(line, "");
+
+    ArgTable table{};
+    splitCommandLine("wrap.exe -quit -x", table);
+    EXPECT_TRUE(buildRouterCommandLine("router.exe", table, line, sizeof line));
+    EXPECT_FALSE(buildRouterCommandLine("router12.exe", table, line, sizeof line));
+    EXPECT_STREQ(line, "");
+}
+
+} // namespace
+
+int runChild(const char* applicationPath, char* commandLine) {
+    startedChildren.emplace_back(applicationPath, commandLine);
+    return 1;
+}

@@ -1,0 +1,158 @@
+// The converter and the router as morvane.exe starts them, seen through the stand-ins'
+// records and the log.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class LaunchTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        deleteKvxKey();
+        morvane_ = installMorvane(folder_.path());
+        converter_ = buildFolder() + "stand_in_converter.exe";
+        router_ = buildFolder() + "stand_in_router.exe";
+        records_ = folder_.path() + "records.txt";
+        for (const char* role : {"STANDIN_CONVERTER", "STANDIN_ROUTER"}) {
+            std::string prefix = role;
+            SetEnvironmentVariableA((prefix + "_RECORD").c_str(), records_.c_str());
+            SetEnvironmentVariableA((prefix + "_SLEEP_MS").c_str(), nullptr);
+        }
+        setRegistryText("SCPath", router_);
+        setRegistryText("SEXEPath", converter_);
+        setRegistryDword("SCEnable", 1);
+    }
+    void TearDown() override { deleteKvxKey(); }
+
+    RunResult run(const std::string& arguments) {
+        RunResult result = runProgram(morvane_, "\"" + morvane_ + "\" " + arguments);
+        EXPECT_TRUE(result.started);
+        EXPECT_EQ(result.exitCode, 1u);
+        return result;
+    }
+    std::vector<StandInRecord> records() const { return readStandInRecords(records_); }
+    std::string log() const { return maskClock(readWholeFile(folder_.path() + "kvxdebug.txt")); }
+
+    ScratchFolder folder_;
+    std::string morvane_;
+    std::string converter_;
+    std::string router_;
+    std::string records_;
+};
+
+std::string logTail(const std::string& log, const std::string& from) {
+    std::size_t start = log.find(from);
+    return start == std::string::npos ? "<" + from + " missing>" : log.substr(start);
+}
+
+TEST_F(LaunchTest, HandsTheChildrenExactCommandLines) {
+    run(R"(-DESIGN C:\B\X.dsn  "-Do" "Q R.do" -quit)");
+
+    std::vector<StandInRecord> started = records();
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_EQ(started[0].role, "STANDIN_CONVERTER");
+    EXPECT_EQ(started[0].commandLine, "\"" + converter_ + R"(" c:\b\x.pcb c:\b\x.dsn)");
+    EXPECT_EQ(started[1].role, "STANDIN_ROUTER");
+    EXPECT_EQ(started[1].commandLine, router_ + R"( -design c:\b\x.dsn  "-do" "q r.do" -quit)");
+
+    EXPECT_EQ(logTail(log(), "Room include type"),
+              "Room include type: 0\r\n"
+              "Start converter with command line:\r\n\"" +
+                  converter_ + "\" c:\\b\\x.pcb c:\\b\\x.dsn\r\n" +
+                  "End conversion\r\nStart Specctra\r\n" + router_ +
+                  " -design c:\\b\\x.dsn  \"-do\" \"q r.do\" -quit\r\n"
+                  "Stop Specctra\r\n");
+}
+
+TEST_F(LaunchTest, TheRouterGetsTheArgumentsOfTheExample) {
+    run(R"(-design c:\b\x.dsn -quit)");
+    std::vector<StandInRecord> started = records();
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_EQ(started[1].commandLine, router_ + R"( -design c:\b\x.dsn -quit)");
+}
+
+TEST_F(LaunchTest, EachChildRunsToItsEndBeforeTheNextStep) {
+    SetEnvironmentVariableA("STANDIN_CONVERTER_SLEEP_MS", "400");
+    SetEnvironmentVariableA("STANDIN_ROUTER_SLEEP_MS", "400");
+
+    RunResult result = run(R"(-design c:\b\x.dsn)");
+
+    std::vector<StandInRecord> started = records();
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_LE(started[0].ended, started[1].started);
+    EXPECT_GE(result.exitTime, started[1].ended);
+}
+
+TEST_F(LaunchTest, ADisabledOrUnsetConverterIsSkipped) {
+    struct Case {
+        const char* name;
+        uint32_t enable;
+        bool converterPathSet;
+    };
+    for (const Case& testCase : {Case{"disabled", 0, true}, Case{"enabled as 2", 2, true},
+                                 Case{"no converter path", 1, false}}) {
+        DeleteFileA(records_.c_str());
+        setRegistryDword("SCEnable", testCase.enable);
+        setRegistryText("SEXEPath", testCase.converterPathSet ? converter_ : "");
+
+        run(R"(-design c:\b\x.dsn)");
+
+        std::vector<StandInRecord> started = records();
+        ASSERT_EQ(started.size(), 1u) << testCase.name;
+        EXPECT_EQ(started[0].role, "STANDIN_ROUTER") << testCase.name;
+        EXPECT_NE(log().find("Room include type: 0\r\nEnd conversion\r\nStart Specctra\r\n"),
+                  std::string::npos)
+            << testCase.name;
+    }
+}
+
+TEST_F(LaunchTest, WithoutARouterPathTheLogEndsWithStopSpecctra) {
+    setRegistryText("SCPath", "");
+    run(R"(-design c:\b\x.dsn)");
+    std::vector<StandInRecord> started = records();
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].role, "STANDIN_CONVERTER");
+    EXPECT_EQ(logTail(log(), "End conversion"), "End conversion\r\nStart Specctra\r\nStop Specctra\r\n");
+}
+
+TEST_F(LaunchTest, WithoutDesignTheConverterGetsBareSuffixes) {
+    run("-do x.do");
+    std::vector<StandInRecord> started = records();
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_EQ(started[0].commandLine, "\"" + converter_ + "\" .pcb .dsn");
+}
+
+TEST_F(LaunchTest, AConverterThatCannotStartIsLoggedAndTheRouterStillRuns) {
+    std::string missing = folder_.path() + "no-such-converter.exe";
+    setRegistryText("SEXEPath", missing);
+
+    run(R"(-design c:\b\x.dsn)");
+
+    std::vector<StandInRecord> started = records();
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].role, "STANDIN_ROUTER");
+    EXPECT_NE(log().find("\"" + missing + "\" c:\\b\\x.pcb c:\\b\\x.dsn\r\n" +
+                         "Could not start " + missing + ": Windows error 2\r\n" +
+                         "End conversion\r\n"),
+              std::string::npos)
+        << log();
+}
+
+TEST_F(LaunchTest, ACommandLineNearTheWindowsMaximumReachesTheRouterWhole) {
+    std::string quotedProgram = "\"" + morvane_ + "\"";
+    std::string padding(32767 - 100 - quotedProgram.size(), 'p');
+    std::string arguments = "-quit -do " + padding;
+    setRegistryDword("SCEnable", 0);
+
+    run(arguments);
+
+    std::vector<StandInRecord> started = records();
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].commandLine, router_ + " " + arguments);
+}
+
+} // namespace

@@ -1,0 +1,71 @@
+// Helpers for the tests that run under Wine: the test prefix's registry, scratch folders,
+// and running morvane.exe as the board editor would.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Deletes HKCU\Software\KVX with everything under it.
+void deleteKvxKey();
+bool kvxKeyExists();
+void setRegistryText(const char* name, const std::string& text);
+void setRegistryDword(const char* name, uint32_t value);
+// Stores raw bytes under a given type, as a careless tool might.
+void setRegistryBytes(const char* name, DWORD type, const std::string& bytes);
+
+struct StoredValue {
+    bool exists = false;
+    DWORD type = REG_NONE;
+    std::string bytes;
+};
+StoredValue readRegistryValue(const char* name);
+
+// A fresh, empty folder under the temporary directory, removed with its contents at the end.
+class ScratchFolder {
+  public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& path() const { return path_; } // ends with a backslash
+  private:
+    std::string path_;
+};
+
+// The folder holding the test programs and morvane.exe, with a trailing backslash.
+std::string buildFolder();
+
+std::string readWholeFile(const std::string& path);
+void writeWholeFile(const std::string& path, const std::string& contents);
+bool fileExists(const std::string& path);
+
+// Copies morvane.exe into `folder` and returns its full path.
+std::string installMorvane(const std::string& folder);
+
+struct RunResult {
+    bool started = false;
+    DWORD exitCode = 0;
+    unsigned long long exitTime = 0; // FILETIME units, as the stand-ins record them
+};
+
+// Starts `application` with `commandLine` exactly as given, in `currentDirectory` (empty:
+// this process's), and waits for it.
+RunResult runProgram(const std::string& application, const std::string& commandLine,
+                     const std::string& currentDirectory = "");
+
+// Replaces the "Time: HH:MM:SS\tDate: MM/DD/YY" values by "HH:MM:SS" and "MM/DD/YY" after
+// checking their shape, so that logs compare byte for byte.
+std::string maskClock(const std::string& log);
+
+// One record a stand-in converter or router appended to its record file.
+struct StandInRecord {
+    std::string role;
+    std::string commandLine;
+    std::string currentDirectory;
+    unsigned long long started = 0;
+    unsigned long long ended = 0;
+};
+std::vector<StandInRecord> readStandInRecords(const std::string& path);
