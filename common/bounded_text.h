@@ -17,7 +17,10 @@ inline bool copyBounded(char* destination, std::size_t capacity, std::string_vie
         destination[0] = '\0';
         return false;
     }
-    std::memcpy(destination, text.data(), text.size());
+    // An empty view may hold no pointer at all, which memcpy must not be given.
+    if (!text.empty()) {
+        std::memcpy(destination, text.data(), text.size());
+    }
     destination[text.size()] = '\0';
     return true;
 }
@@ -33,7 +36,9 @@ inline bool appendBounded(char* destination, std::size_t capacity, std::string_v
     if (length >= capacity || text.size() >= capacity - length) {
         return false;
     }
-    std::memcpy(destination + length, text.data(), text.size());
+    if (!text.empty()) {
+        std::memcpy(destination + length, text.data(), text.size());
+    }
     destination[length + text.size()] = '\0';
     return true;
 }

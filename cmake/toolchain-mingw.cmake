@@ -1,7 +1,11 @@
+# mingw-w64 cross toolchain. MINGW_TRIPLE picks the target: x86_64-w64-mingw32 (default)
+# or i686-w64-mingw32.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
+if(NOT MINGW_TRIPLE)
+    set(MINGW_TRIPLE x86_64-w64-mingw32)
+endif()
+string(REGEX REPLACE "-.*" "" CMAKE_SYSTEM_PROCESSOR ${MINGW_TRIPLE})
 
-set(MINGW_TRIPLE x86_64-w64-mingw32)
 # The posix thread model: the win32 one lacks std::mutex, which GoogleTest needs.
 set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)

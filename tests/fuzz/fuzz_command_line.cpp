@@ -1,0 +1,76 @@
+// Takes arbitrary bytes in as the process command line, the way start-up does, and checks
+// the argument table, the design base name and the program directory against what their
+// callers rely on.
+#include "common/bounded_text.h"
+#include "launcher/command_line.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+// Too large for the stack; zeroed again after each input, as far as it was written.
+ArgTable table;
+char commandLineCopy[kCommandLineCapacity];
+char boardFileName[kFileNameCapacity];
+
+void check(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "command line check failed: %s\n", what);
+        std::abort();
+    }
+}
+
+bool within(std::string_view part, const char* slot) {
+    return part.empty() ||
+           (part.data() >= slot && part.data() + part.size() <= slot + kArgumentSlotWidth);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    // The operating system hands over a NUL-terminated line.
+    std::string_view input(reinterpret_cast<const char*>(data),
+                           strnlen(reinterpret_cast<const char*>(data), size));
+    copyBounded(commandLineCopy, input);
+    lowerAscii(commandLineCopy);
+    std::string_view commandLine = commandLineCopy;
+    splitCommandLine(commandLine, table);
+
+    check(table.count >= 0 && table.count <= kMaxArguments, "argument count out of range");
+    for (int index = 0; index < table.count; ++index) {
+        const char* slot = table.slots[index];
+        std::size_t length = strnlen(slot, kArgumentSlotWidth);
+        check(length < kArgumentSlotWidth, "argument without terminator");
+        check(commandLine.find(std::string_view(slot, length)) != std::string_view::npos,
+              "argument not taken from the line");
+    }
+
+    std::string_view base = designBaseName(table);
+    bool inSomeSlot = base.empty();
+    for (int index = 1; index < table.count && !inSomeSlot; ++index) {
+        inSomeSlot = within(base, table.slots[index]);
+    }
+    check(inSomeSlot, "design base name outside the argument table");
+    // Start-up relies on the board file name holding any base name and its suffix.
+    check(copyBounded(boardFileName, base) && appendBounded(boardFileName, ".pcb"),
+          "board file name does not fit");
+
+    if (table.count > 0) {
+        std::string_view directory = programDirectory(table.slots[0]);
+        check(within(directory, table.slots[0]), "program directory outside argument 0");
+        check(directory.empty() || directory.back() == '\\',
+              "program directory without its backslash");
+    }
+
+    // Only the first count slots were written, each no further than the line is long.
+    for (int index = 0; index < table.count; ++index) {
+        std::memset(table.slots[index], 0, std::min(commandLine.size() + 1, kArgumentSlotWidth));
+    }
+    table.count = 0;
+    return 0;
+}

@@ -1,0 +1,35 @@
+#!/bin/sh
+# Builds the fuzz preset and runs each fuzz target for a bounded time (seconds, default 60),
+# starting from the seed corpus in tests/fuzz/corpus. New inputs and findings go to a
+# temporary directory, never into the repository. Exits non-zero on any finding; the
+# directory with the finding is then kept and named.
+set -eu
+
+seconds=${1:-60}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+cd "$root"
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/morvane-fuzz.XXXXXX")
+status=0
+for target in board_scan command_line; do
+    mkdir -p "$work/$target/corpus" "$work/$target/findings"
+    echo "== $target: ${seconds}s"
+    # The first corpus directory takes the new inputs; the seeds are only read.
+    if ! "build/fuzz/tests/fuzz/morvane_fuzz_$target" \
+        -max_total_time="$seconds" \
+        -timeout=10 \
+        -print_final_stats=1 \
+        -artifact_prefix="$work/$target/findings/" \
+        "$work/$target/corpus" "tests/fuzz/corpus/$target"; then
+        echo "== $target: finding kept in $work/$target/findings" >&2
+        status=1
+    fi
+done
+
+if [ "$status" -eq 0 ]; then
+    rm -rf "$work"
+fi
+exit "$status"
