@@ -1,9 +1,14 @@
 # The Windows product and its tests, which run under Wine when cross-compiled.
+enable_language(RC)
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 if(MINGW)
     # One self-contained exe: no mingw runtime DLLs beside it.
     add_link_options(-static -static-libgcc -static-libstdc++)
+    # The board scan's AVX searches: GCC may spill vector registers with aligned moves to a
+    # stack that Win64 aligns to 16 bytes only; the assembler makes those moves unaligned.
+    set_source_files_properties(boardscan/board_scan.cpp PROPERTIES
+                                COMPILE_OPTIONS -Wa,-muse-unaligned-vector-move)
 endif()
 
 if(CMAKE_CROSSCOMPILING)
@@ -20,17 +25,27 @@ add_library(morvane_platform STATIC
     launcher/run_child_win.cpp
     settings/registry_win.cpp
     diag/log_win.cpp
+    boardscan/board_file_win.cpp
+    sheet/sheet_win.cpp
+    sheet/settings_page_win.cpp
+    sheet/jumper_page_win.cpp
+    sheet/room_page_win.cpp
 )
-target_link_libraries(morvane_platform PUBLIC morvane_logic advapi32)
+target_link_libraries(morvane_platform PUBLIC morvane_logic advapi32 comctl32 comdlg32 shell32)
 # The logic calls down into the platform side (the log, the registry, starting children).
 target_link_libraries(morvane_logic PUBLIC morvane_platform)
 
-add_executable(morvane WIN32 launcher/main.cpp)
+# The page templates live in the exe, which the sheet loads them from.
+add_executable(morvane WIN32 launcher/main.cpp sheet/sheet.rc)
 target_link_libraries(morvane PRIVATE morvane_platform)
 
 add_subdirectory(tests/standin)
+include(cmake/packaging.cmake)
 
 if(BUILD_TESTING)
     add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
     add_subdirectory(tests/windows)
+    if(CMAKE_CROSSCOMPILING)
+        add_subdirectory(tests/gui)
+    endif()
 endif()

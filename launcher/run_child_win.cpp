@@ -9,6 +9,10 @@ namespace {
 
 constexpr DWORD kWaitSliceMilliseconds = 100;
 
+#if !defined(_WIN64)
+static_assert(sizeof(STARTUPINFOA) == 68, "the startup record of a 32-bit build");
+#endif
+
 void logStartFailure(const char* applicationPath, DWORD error) {
     char line[260 + 64];
     std::snprintf(line, sizeof line, "Could not start %s: Windows error %lu\r\n", applicationPath,

@@ -1,11 +1,13 @@
 #include "startup.h"
 
+#include "boardscan/board_scan.h"
 #include "common/bounded_text.h"
 #include "launch.h"
 #include "run_state.h"
 #include "diag/log.h"
 #include "settings/registry.h"
 #include "settings/settings.h"
+#include "sheet/sheet.h"
 
 #include <cstdio>
 
@@ -73,16 +75,26 @@ void deriveFileNames() {
     writeLog("\r\n");
 }
 
+// The sheet opens when either path is missing or the user held Shift to ask for it.
+bool sheetNeeded(bool shiftDown) {
+    return settings.SCPath[0] == '\0' || settings.SEXEPath[0] == '\0' || shiftDown;
+}
+
 } // namespace
 
-int runStartup(HINSTANCE /*instance*/, bool /*shiftDown*/) {
+int runStartup(HINSTANCE instance, bool shiftDown) {
     takeInCommandLine();
     openLogInDirectory();
     writeRunHeader();
     deriveFileNames();
+    scanBoardFile(boardFileName);
     writeLog("Load registry parameters\r\n");
     loadSettings(kGroupAll);
     logSettings();
+    if (sheetNeeded(shiftDown)) {
+        writeLog("Create property sheet window\r\n");
+        runSettingsSheet(instance);
+    }
     launchChildren(boardFileName, designFileName);
     closeLog();
     return 1;

@@ -29,7 +29,8 @@ const std::string kFirstRunDump = "KVX status: 0\r\n"
                                   "Room type: 0\r\n"
                                   "Room include type: 0\r\n";
 
-// The whole log of a run with nothing stored: no converter and no router to start.
+// The whole log of a run with nothing stored and no board file: the sheet is asked for (the
+// tests run without a display, so it cannot open) and there is no child to start.
 std::string expectedLog(const std::vector<std::string>& arguments, const std::string& commandLine,
                         const std::string& designBase) {
     std::string log;
@@ -44,6 +45,7 @@ std::string expectedLog(const std::vector<std::string>& arguments, const std::st
     log += "Use pcb file: " + designBase + ".pcb\r\n";
     log += "Use dsn file: " + designBase + ".dsn\r\n";
     log += "Load registry parameters\r\n" + kFirstRunDump;
+    log += "Create property sheet window\r\n";
     log += "End conversion\r\nStart Specctra\r\nStop Specctra\r\n";
     return log;
 }

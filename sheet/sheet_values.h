@@ -1,0 +1,37 @@
+// The texts and rules of the settings sheet that need no window: value lists, the web
+// address and the double-click test.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+// The maker's web page, shown on the Settings page and opened on a double-click.
+inline constexpr const char* kMakerWebAddress = "https://morvane.example/";
+
+inline constexpr const char* kSheetCaption = "Morvane v1.4b";
+
+// Step lists, in display order; a change of unit keeps the position in the list.
+inline constexpr std::array<const char*, 4> kMillimetreSteps = {"2.50", "5.00", "7.50", "10.00"};
+inline constexpr std::array<const char*, 4> kInchSteps = {"2.54", "5.08", "7.62", "10.16"};
+inline constexpr const char* kMillimetreStart = "5.00";
+inline constexpr const char* kInchStart = "5.08";
+inline constexpr const char* kDefaultMaxLength = "100";
+// Max. Length takes three typed characters; WM_GETTEXT reads at most this many back.
+inline constexpr int kMaxLengthCharacters = 3;
+
+inline constexpr std::array<const char*, 6> kDirectionKeywords = {
+    "horizontal", "vertical", "orthogonal", "positive_diagonal", "negative_diagonal", "diagonal"};
+inline constexpr std::array<const char*, 2> kLayerKeywords = {"Top", "Bottom"};
+
+struct ScreenRect {
+    long left;
+    long top;
+    long right;
+    long bottom;
+};
+
+// True only strictly inside: a point on the left or top edge (or beyond the right or bottom
+// edge) is outside.
+constexpr bool isStrictlyInside(const ScreenRect& rect, long x, long y) {
+    return rect.left < x && x < rect.right && rect.top < y && y < rect.bottom;
+}

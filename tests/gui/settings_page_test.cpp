@@ -1,0 +1,207 @@
+// The sheet as a whole and its Settings page, worked in a real window.
+#include "sheet/sheet_ids.h"
+#include "sheet/sheet_values.h"
+#include "sheet_test.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Roles = std::vector<std::string>;
+
+constexpr const char* kCreateSheetLine = "Create property sheet window\r\n";
+
+class SettingsPageTest : public SheetTest {};
+
+TEST_F(SettingsPageTest, TheSheetOpensOnlyWhenAPathIsMissingOrShiftIsHeld) {
+    struct Case {
+        const char* name;
+        bool routerStored;
+        bool converterStored;
+        uint32_t converterEnabled;
+        bool shiftHeld;
+        bool sheetOpens;
+        Roles started; // after Cancel, with the settings as stored
+    };
+    const Case cases[] = {
+        {"both paths, Shift up", true, true, 1, false, false, {"converter", "router"}},
+        {"both paths, Shift held", true, true, 1, true, true, {"converter", "router"}},
+        {"no converter path, converter off", true, false, 0, false, true, {"router"}},
+        {"no router path", false, true, 1, false, true, {"converter"}},
+    };
+    for (const Case& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        deleteKvxKey();
+        DeleteFileA(records_.c_str());
+        setRegistryText("SCPath", testCase.routerStored ? router() : "");
+        setRegistryText("SEXEPath", testCase.converterStored ? converter() : "");
+        setRegistryDword("SCEnable", testCase.converterEnabled);
+
+        std::unique_ptr<MorvaneRun> run;
+        if (testCase.shiftHeld) {
+            ShiftHeld shift;
+            run = start();
+            ASSERT_NE(run->waitForSheet(), nullptr);
+        } else {
+            run = start();
+        }
+        if (testCase.sheetOpens) {
+            ASSERT_SHEET_OPENS(*run, sheet);
+            sheet.pressCancel();
+            EXPECT_EQ(run->waitForExit(), 1u);
+        } else {
+            EXPECT_TRUE(run->endsWithoutSheet());
+        }
+
+        EXPECT_EQ(started(), testCase.started);
+        EXPECT_EQ(log().find(kCreateSheetLine) != std::string::npos, testCase.sheetOpens);
+    }
+}
+
+TEST_F(SettingsPageTest, AFirstRunOpensOnAnEmptySettingsPageWithOkAndCancelOnly) {
+    MorvaneRun run(morvane_, editorArguments());
+    ASSERT_SHEET_OPENS(run, sheet);
+
+    EXPECT_EQ(sheet.caption(), "Morvane v1.4b");
+    EXPECT_EQ(sheet.tabLabels(), (std::vector<std::string>{"Settings", "Jumper", "Room"}));
+    EXPECT_EQ(sheet.frameButtons(), (std::vector<std::string>{"OK", "Cancel"}));
+    HWND page = sheet.currentPage();
+    ASSERT_EQ(page, sheet.showPage(0)) << "the sheet opens on another tab";
+    EXPECT_EQ(controlText(page, IDC_SETTINGS_ROUTER_PATH), "");
+    EXPECT_EQ(controlText(page, IDC_SETTINGS_CONVERTER_PATH), "");
+    EXPECT_FALSE(isChecked(page, IDC_SETTINGS_ENABLE_CONVERTER));
+    // The command line as the board editor gave it: the run lowers only its own copy.
+    EXPECT_EQ(controlText(page, IDC_SETTINGS_COMMAND_LINE), run.commandLine());
+    EXPECT_EQ(controlText(page, IDC_SETTINGS_WEB_ADDRESS), kMakerWebAddress);
+
+    sheet.pressCancel();
+    EXPECT_EQ(run.waitForExit(), 1u);
+    EXPECT_EQ(started(), Roles{});
+    EXPECT_FALSE(kvxKeyExists()) << "a cancelled first run stored something";
+}
+
+// A new user picks both programs, switches the converter on and confirms: the same run starts
+// them, and the next run starts them without showing anything.
+TEST_F(SettingsPageTest, PathsChosenOnAFirstRunAreUsedAtOnceAndStoredOnOk) {
+    MorvaneRun run(morvane_, editorArguments());
+    ASSERT_SHEET_OPENS(run, sheet);
+    HWND page = sheet.currentPage();
+
+    for (const auto& [button, edit, path] :
+         {std::tuple{IDC_SETTINGS_BROWSE_ROUTER, IDC_SETTINGS_ROUTER_PATH, router()},
+          std::tuple{IDC_SETTINGS_BROWSE_CONVERTER, IDC_SETTINGS_CONVERTER_PATH, converter()}}) {
+        HWND dialog = sheet.openFileDialog(page, button);
+        ASSERT_NE(dialog, nullptr) << "no file dialog for button " << button;
+        ASSERT_TRUE(chooseFile(dialog, path));
+        EXPECT_EQ(textOnceEqual(page, edit, path), path);
+    }
+    click(page, IDC_SETTINGS_ENABLE_CONVERTER);
+    sheet.pressOk();
+    EXPECT_EQ(run.waitForExit(), 1u);
+
+    EXPECT_EQ(started(), (Roles{"converter", "router"}));
+    EXPECT_EQ(storedText("SCPath"), router());
+    EXPECT_EQ(storedText("SEXEPath"), converter());
+    EXPECT_EQ(storedDword("SCEnable"), 1u);
+
+    MorvaneRun next(morvane_, editorArguments());
+    EXPECT_TRUE(next.endsWithoutSheet());
+    EXPECT_EQ(started(), (Roles{"converter", "router", "converter", "router"}));
+}
+
+TEST_F(SettingsPageTest, CancelOnTheSettingsPageForgetsAChosenPath) {
+    MorvaneRun run(morvane_, editorArguments());
+    ASSERT_SHEET_OPENS(run, sheet);
+    HWND page = sheet.currentPage();
+    HWND dialog = sheet.openFileDialog(page, IDC_SETTINGS_BROWSE_ROUTER);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(chooseFile(dialog, router()));
+    ASSERT_EQ(textOnceEqual(page, IDC_SETTINGS_ROUTER_PATH, router()), router());
+
+    sheet.pressCancel();
+    EXPECT_EQ(run.waitForExit(), 1u);
+
+    EXPECT_EQ(started(), Roles{}) << "the router path was not reloaded";
+    EXPECT_FALSE(kvxKeyExists());
+}
+
+// A chosen path lands in the record only whole. The longest that fits, 259 characters,
+// lands; a longer one leaves the field, the registry and the launch as they were. (Wine's
+// dialog refuses such a path itself, with "File does not exist", so the user ends up
+// cancelling it.)
+TEST_F(SettingsPageTest, APickedPathLandsWholeOrNotAtAll) {
+    struct Case {
+        std::size_t length;
+        bool lands;
+    };
+    for (const Case& testCase : {Case{259, true}, Case{261, false}}) {
+        SCOPED_TRACE(testCase.length);
+        deleteKvxKey();
+        DeleteFileA(records_.c_str());
+        const std::string name = "\\router.exe";
+        std::string folder =
+            folder_.path() + std::to_string(testCase.length) + "-" +
+            std::string(testCase.length - folder_.path().size() - 4 - name.size(), 'd');
+        std::string picked = folder + name;
+        ASSERT_EQ(picked.size(), testCase.length);
+        LongPathCopy copy(router(), folder, picked);
+        ASSERT_TRUE(copy.made());
+        setRegistryText("SCPath", router());
+
+        MorvaneRun run(morvane_, editorArguments());
+        ASSERT_SHEET_OPENS(run, sheet);
+        HWND page = sheet.currentPage();
+        HWND dialog = sheet.openFileDialog(page, IDC_SETTINGS_BROWSE_ROUTER);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(chooseFile(dialog, picked), testCase.lands);
+        closeDialogs(sheet.window());
+        std::string expected = testCase.lands ? picked : router();
+        EXPECT_EQ(textOnceEqual(page, IDC_SETTINGS_ROUTER_PATH, expected), expected);
+        sheet.pressOk();
+        EXPECT_EQ(run.waitForExit(), 1u);
+
+        EXPECT_EQ(storedText("SCPath"), expected);
+        std::vector<StandInRecord> records = readStandInRecords(records_);
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0].commandLine.substr(0, expected.size()), expected);
+    }
+}
+
+// The web address static sends no mouse notifications, so its clicks reach the page, which
+// opens the address only on a double-click strictly inside the static. The stand-in
+// converter, renamed, plays the web browser.
+TEST_F(SettingsPageTest, OnlyADoubleClickInsideTheWebAddressOpensIt) {
+    std::string browser = folder_.path() + "browser.exe";
+    ASSERT_TRUE(CopyFileA(converter().c_str(), browser.c_str(), FALSE));
+    HttpsHandler handler(browser);
+    MorvaneRun run(morvane_, editorArguments());
+    ASSERT_SHEET_OPENS(run, sheet);
+    HWND page = sheet.currentPage();
+    RECT address = clientRectOf(page, IDC_SETTINGS_WEB_ADDRESS);
+    LONG middle = (address.top + address.bottom) / 2;
+
+    // Each is handled before the next is sent; anything it started runs before the last one.
+    const POINT outside[] = {
+        {address.left, middle},     {address.left + 5, address.top},
+        {address.right, middle},    {address.left + 5, address.bottom},
+        {address.left - 1, middle}, {10, 10},
+    };
+    for (POINT point : outside) {
+        doubleClickAt(page, point);
+    }
+    singleClickAt(page, {address.left + 5, middle});
+    // Inside, well to the right of the text.
+    doubleClickAt(page, {address.right - 2, address.top + 1});
+    waitForNoProcessNamed("browser.exe");
+
+    std::vector<StandInRecord> opened = readStandInRecords(records_);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].commandLine, "\"" + browser + "\" \"" + kMakerWebAddress + "\"");
+    sheet.pressCancel();
+    EXPECT_EQ(run.waitForExit(), 1u);
+}
+
+} // namespace
