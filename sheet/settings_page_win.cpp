@@ -8,6 +8,7 @@
 
 #include <commdlg.h>
 #include <cstddef>
+#include <string_view>
 #include <windowsx.h>
 
 namespace {
@@ -49,7 +50,12 @@ void setUpRequest(PathRequest& path, HWND page) {
 // field at once and in its edit box; anything else leaves both unchanged.
 void browseForPath(PathRequest& path, char (&field)[kPathBufferSize], HWND page, int editId) {
     copyBounded(path.buffer, fieldText(field));
-    if (GetOpenFileNameA(&path.request) == 1 && copyBounded(field, fieldText(path.buffer))) {
+    if (GetOpenFileNameA(&path.request) != 1) {
+        return;
+    }
+    std::string_view chosen = fieldText(path.buffer);
+    if (chosen.size() < sizeof field) {
+        copyBounded(field, chosen);
         setControlText(page, editId, field);
     }
 }
