@@ -97,7 +97,9 @@ void initialise(HWND page) {
     selectStored(page, IDC_JUMPER_LAYER, settings.JLayer);
 }
 
-void apply(HWND page) {
+// Copies what the controls hold and the record does not yet: the selections and the
+// maximum length.
+void readBack(HWND page) {
     readSelection(page, IDC_JUMPER_STEP, settings.JStep);
     readSelection(page, IDC_JUMPER_VIA_STYLE, settings.JVia);
     readSelection(page, IDC_JUMPER_DIRECTION, settings.JDir);
@@ -105,7 +107,6 @@ void apply(HWND page) {
     // At most three characters, whatever another tool stored.
     sendToControl(page, IDC_JUMPER_MAX_LENGTH, WM_GETTEXT, kMaxLengthCharacters + 1,
                   reinterpret_cast<LPARAM>(settings.JMaxLength));
-    saveSettings(kGroupJumper);
 }
 
 void command(HWND page, int id) {
@@ -123,14 +124,10 @@ void command(HWND page, int id) {
 }
 
 void notify(HWND page, LPARAM lParam) {
-    switch (notificationCode(lParam)) {
-    case PSN_QUERYCANCEL:
-        loadSettings(kGroupJumper);
-        break;
-    case PSN_APPLY:
-        apply(page);
-        break;
+    if (notificationCode(lParam) == PSN_APPLY) {
+        readBack(page);
     }
+    saveOrReloadGroup(lParam, kGroupJumper);
 }
 
 } // namespace

@@ -1,7 +1,10 @@
 // Small helpers over a page's controls, addressed by their template ids.
 #pragma once
 
+#include "settings/settings.h"
+
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 
@@ -31,4 +34,17 @@ inline void storeRadioButton(HWND page, int id, int32_t& field, int32_t value) {
 
 inline UINT notificationCode(LPARAM lParam) {
     return reinterpret_cast<const NMHDR*>(lParam)->code;
+}
+
+// The sheet-wide rule for a page's settings group: Cancel reloads it on the page on top
+// (the only page asked), OK saves it on every page that was shown.
+inline void saveOrReloadGroup(LPARAM lParam, int group) {
+    switch (notificationCode(lParam)) {
+    case PSN_QUERYCANCEL:
+        loadSettings(group);
+        break;
+    case PSN_APPLY:
+        saveSettings(group);
+        break;
+    }
 }

@@ -4,7 +4,6 @@
 #include "sheet.h"
 #include "sheet_ids.h"
 
-#include <commctrl.h>
 
 namespace {
 
@@ -41,17 +40,6 @@ void command(HWND page, int id) {
     }
 }
 
-void notify(LPARAM lParam) {
-    switch (notificationCode(lParam)) {
-    case PSN_QUERYCANCEL:
-        loadSettings(kGroupRoom);
-        break;
-    case PSN_APPLY:
-        saveSettings(kGroupRoom);
-        break;
-    }
-}
-
 } // namespace
 
 INT_PTR CALLBACK roomPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -63,7 +51,7 @@ INT_PTR CALLBACK roomPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         command(page, LOWORD(wParam));
         break;
     case WM_NOTIFY:
-        notify(lParam);
+        saveOrReloadGroup(lParam, kGroupRoom);
         break;
     }
     return 0;

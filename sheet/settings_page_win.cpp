@@ -86,17 +86,6 @@ void command(HWND page, int id) {
     }
 }
 
-void notify(LPARAM lParam) {
-    switch (notificationCode(lParam)) {
-    case PSN_QUERYCANCEL:
-        loadSettings(kGroupConverter);
-        break;
-    case PSN_APPLY:
-        saveSettings(kGroupConverter);
-        break;
-    }
-}
-
 // The web address static does not notify, so double-clicks over it reach the page.
 void doubleClick(HWND page, LPARAM lParam) {
     POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -119,7 +108,7 @@ INT_PTR CALLBACK settingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
         command(page, LOWORD(wParam));
         break;
     case WM_NOTIFY:
-        notify(lParam);
+        saveOrReloadGroup(lParam, kGroupConverter);
         break;
     case WM_LBUTTONDBLCLK:
         doubleClick(page, lParam);

@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
+cmake --build --preset fuzz >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/morvane-fuzz.XXXXXX")
 status=0
@@ -18,12 +18,15 @@ for target in board_scan command_line; do
     mkdir -p "$work/$target/corpus" "$work/$target/findings"
     echo "== $target: ${seconds}s"
     # The first corpus directory takes the new inputs; the seeds are only read.
-    if ! "build/fuzz/tests/fuzz/morvane_fuzz_$target" \
+    # libFuzzer's progress goes to a file; only the outcome is shown.
+    if "build/fuzz/tests/fuzz/morvane_fuzz_$target" \
         -max_total_time="$seconds" \
         -timeout=10 \
-        -print_final_stats=1 \
         -artifact_prefix="$work/$target/findings/" \
-        "$work/$target/corpus" "tests/fuzz/corpus/$target"; then
+        "$work/$target/corpus" "tests/fuzz/corpus/$target" >"$work/$target/fuzz.log" 2>&1; then
+        grep -E '^Done [0-9]+ runs' "$work/$target/fuzz.log" || true
+    else
+        tail -n 60 "$work/$target/fuzz.log" >&2
         echo "== $target: finding kept in $work/$target/findings" >&2
         status=1
     fi
