@@ -27,11 +27,12 @@ add_library(morvane_platform STATIC
     diag/log_win.cpp
     boardscan/board_file_win.cpp
     sheet/sheet_win.cpp
+    sheet/sheet_libraries_win.cpp
     sheet/settings_page_win.cpp
     sheet/jumper_page_win.cpp
     sheet/room_page_win.cpp
 )
-target_link_libraries(morvane_platform PUBLIC morvane_logic advapi32 comctl32 comdlg32 shell32)
+target_link_libraries(morvane_platform PUBLIC morvane_logic advapi32)
 # The logic calls down into the platform side (the log, the registry, starting children).
 target_link_libraries(morvane_logic PUBLIC morvane_platform)
 
@@ -40,6 +41,7 @@ add_executable(morvane WIN32 launcher/main.cpp sheet/sheet.rc)
 target_link_libraries(morvane PRIVATE morvane_platform)
 
 add_subdirectory(tests/standin)
+add_subdirectory(bench/launch)
 include(cmake/packaging.cmake)
 
 if(BUILD_TESTING)

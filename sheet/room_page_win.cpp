@@ -4,7 +4,6 @@
 #include "sheet.h"
 #include "sheet_ids.h"
 
-
 namespace {
 
 void initialise(HWND page) {

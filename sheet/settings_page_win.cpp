@@ -4,9 +4,9 @@
 #include "settings/settings.h"
 #include "sheet.h"
 #include "sheet_ids.h"
+#include "sheet_libraries.h"
 #include "sheet_values.h"
 
-#include <commdlg.h>
 #include <cstddef>
 #include <string_view>
 #include <windowsx.h>
@@ -50,7 +50,7 @@ void setUpRequest(PathRequest& path, HWND page) {
 // field at once and in its edit box; anything else leaves both unchanged.
 void browseForPath(PathRequest& path, char (&field)[kPathBufferSize], HWND page, int editId) {
     copyBounded(path.buffer, fieldText(field));
-    if (GetOpenFileNameA(&path.request) != 1) {
+    if (loadSheetLibraries()->getOpenFileName(&path.request) != 1) {
         return;
     }
     std::string_view chosen = fieldText(path.buffer);
@@ -93,7 +93,8 @@ void doubleClick(HWND page, LPARAM lParam) {
     RECT rect;
     GetWindowRect(GetDlgItem(page, IDC_SETTINGS_WEB_ADDRESS), &rect);
     if (isStrictlyInside({rect.left, rect.top, rect.right, rect.bottom}, point.x, point.y)) {
-        ShellExecuteA(nullptr, "open", kMakerWebAddress, nullptr, nullptr, SW_HIDE);
+        loadSheetLibraries()->shellExecute(nullptr, "open", kMakerWebAddress, nullptr, nullptr,
+                                           SW_HIDE);
     }
 }
 

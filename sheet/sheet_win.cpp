@@ -1,9 +1,8 @@
 #include "sheet.h"
 
 #include "sheet_ids.h"
+#include "sheet_libraries.h"
 #include "sheet_values.h"
-
-#include <commctrl.h>
 
 #include <array>
 #include <cstddef>
@@ -39,6 +38,11 @@ int CALLBACK sheetCallback(HWND window, UINT /*message*/, LPARAM /*lParam*/) {
 }
 
 void runSettingsSheet(HINSTANCE instance) {
+    // Without its libraries there is no sheet; the run goes on with the settings as loaded.
+    const SheetLibraries* libraries = loadSheetLibraries();
+    if (libraries == nullptr) {
+        return;
+    }
     std::array<HPROPSHEETPAGE, kPages.size()> pages{};
     for (std::size_t index = 0; index < kPages.size(); ++index) {
         PROPSHEETPAGEA page{};
@@ -48,7 +52,7 @@ void runSettingsSheet(HINSTANCE instance) {
         page.pszTemplate = MAKEINTRESOURCEA(kPages[index].templateId);
         page.pfnDlgProc = kPages[index].procedure;
         page.lParam = 0;
-        pages[index] = CreatePropertySheetPageA(&page);
+        pages[index] = libraries->createPropertySheetPage(&page);
     }
 
     PROPSHEETHEADERA header{};
@@ -62,5 +66,5 @@ void runSettingsSheet(HINSTANCE instance) {
     header.phpage = pages.data();
     header.pfnCallback = sheetCallback;
     // Confirmed or cancelled, the run goes on with the record as the pages left it.
-    PropertySheetA(&header);
+    libraries->propertySheet(&header);
 }

@@ -1,0 +1,4 @@
+// A Windows program that does nothing: the cost of one process start.
+int main() {
+    return 0;
+}

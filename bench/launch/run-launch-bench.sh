@@ -1,0 +1,52 @@
+#!/bin/bash
+# Morvane's cost to a routing run: morvane.exe (converter off) in front of a stand-in router
+# that exits at once, the stand-in router started directly, and a do-nothing program, run
+# alternately from inside one private Wine prefix. Prints the medians and Morvane's own
+# overhead beyond one extra process start, as a share of that start.
+# Usage: bench/launch/run-launch-bench.sh [rounds]   (default 200)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+rounds=${1:-200}
+
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target morvane stand_in_router stand_in_converter do_nothing \
+    shift_sampler launch_timer >/dev/null
+
+export WINEPREFIX=$PWD/build/bench-launch/wineprefix WINE_LOADER=/usr/lib/wine/wine64
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+tests/wine/prepare-prefix.sh
+wine=$WINE_LOADER
+bin=$("$wine" winepath -w "$PWD/build/windows/bin" 2>/dev/null | tr -d '\r')
+"$wine" reg add 'HKCU\Software\KVX' /v SCPath /t REG_SZ /d "$bin\\stand_in_router.exe" /f >/dev/null
+"$wine" reg add 'HKCU\Software\KVX' /v SEXEPath /t REG_SZ /d "$bin\\stand_in_converter.exe" /f >/dev/null
+"$wine" reg add 'HKCU\Software\KVX' /v SCEnable /t REG_DWORD /d 0 /f >/dev/null
+# The log goes to a scratch folder; a board file that does not exist is looked for once.
+logs=$(mktemp -d)
+"$wine" reg add 'HKCU\Software\KVX' /v DebugDir /t REG_SZ /d "$("$wine" winepath -w "$logs" | tr -d '\r')" /f >/dev/null
+
+arguments='-design c:\boards\cpu.dsn -do route.do -quit'
+results=$("$wine" "build/windows/bin/launch_timer.exe" "$rounds" \
+    "\"$bin\\morvane.exe\" $arguments" \
+    "\"$bin\\stand_in_router.exe\" $arguments" \
+    "\"$bin\\do_nothing.exe\"" \
+    "\"$bin\\shift_sampler.exe\"" | tr -d '\r')
+rm -rf "$logs"
+
+echo "$results" | awk -F'\t' -v rounds="$rounds" '
+    NR == 1 { morvane = $1 } NR == 2 { router = $1 } NR == 3 { nothing = $1 }
+    NR == 4 { shift = $1 }
+    END {
+        own = morvane - router - nothing
+        beyondShift = morvane - router - shift
+        printf "rounds: %d (alternating)\n", rounds
+        printf "median morvane.exe + router:   %8.3f ms\n", morvane
+        printf "median router alone:           %8.3f ms\n", router
+        printf "median do-nothing program:     %8.3f ms\n", nothing
+        printf "median Shift-sampling program: %8.3f ms\n", shift
+        printf "Morvane beyond one process start: %.3f ms = %.1f%% of a process start (goal: <= 20%%)\n",
+               own, 100 * own / nothing
+        printf "Morvane beyond a Shift-sampling start: %.3f ms = %.1f%% of a process start\n",
+               beyondShift, 100 * beyondShift / nothing
+    }'
