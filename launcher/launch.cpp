@@ -20,6 +20,18 @@ void logUnbuildableLine(const char* applicationPath) {
     writeLog(": command line too long\r\n");
 }
 
+// Logs the child's command line in the work line and runs the child to its end.
+void logAndRun(const char* applicationPath, bool lineBuilt, std::string_view heading) {
+    if (!lineBuilt) {
+        logUnbuildableLine(applicationPath);
+        return;
+    }
+    writeLog(heading);
+    writeLog(workLine);
+    writeLog("\r\n");
+    runChild(applicationPath, workLine);
+}
+
 } // namespace
 
 bool buildConverterCommandLine(std::string_view converterPath, std::string_view boardFileName,
@@ -53,26 +65,15 @@ bool buildRouterCommandLine(std::string_view routerPath, const ArgTable& table, 
 
 void launchChildren(const char* boardFileName, const char* designFileName) {
     if (settings.SEXEPath[0] != '\0' && settings.SCEnable == 1) {
-        if (buildConverterCommandLine(settings.SEXEPath, boardFileName, designFileName, workLine,
-                                      sizeof workLine)) {
-            writeLog("Start converter with command line:\r\n");
-            writeLog(workLine);
-            writeLog("\r\n");
-            runChild(settings.SEXEPath, workLine);
-        } else {
-            logUnbuildableLine(settings.SEXEPath);
-        }
+        bool built = buildConverterCommandLine(settings.SEXEPath, boardFileName, designFileName,
+                                               workLine, sizeof workLine);
+        logAndRun(settings.SEXEPath, built, "Start converter with command line:\r\n");
     }
     writeLog("End conversion\r\n");
     writeLog("Start Specctra\r\n");
     if (settings.SCPath[0] != '\0') {
-        if (buildRouterCommandLine(settings.SCPath, argTable, workLine, sizeof workLine)) {
-            writeLog(workLine);
-            writeLog("\r\n");
-            runChild(settings.SCPath, workLine);
-        } else {
-            logUnbuildableLine(settings.SCPath);
-        }
+        bool built = buildRouterCommandLine(settings.SCPath, argTable, workLine, sizeof workLine);
+        logAndRun(settings.SCPath, built, "");
     }
     writeLog("Stop Specctra\r\n");
 }
