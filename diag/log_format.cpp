@@ -36,13 +36,14 @@ void formatClockDate(char (&buffer)[9], const ClockReading& clock) {
                   twoDigits(clock.day), twoDigits(clock.year));
 }
 
-bool buildLogPath(std::string_view directory, char (&path)[kLogPathCapacity]) {
+bool buildLogPath(std::string_view directory, char (&path)[kLogPathCapacity],
+                  std::string_view fileName) {
     path[0] = '\0';
     bool fits = appendBounded(path, directory);
     if (fits && !directory.empty() && directory.back() != '\\') {
         fits = appendBounded(path, "\\");
     }
-    fits = fits && appendBounded(path, kLogFileName);
+    fits = fits && appendBounded(path, fileName);
     if (!fits) {
         path[0] = '\0';
         return false;
@@ -53,11 +54,26 @@ bool buildLogPath(std::string_view directory, char (&path)[kLogPathCapacity]) {
     return true;
 }
 
+void writeLogLine(std::initializer_list<std::string_view> parts) {
+    for (std::string_view part : parts) {
+        writeLog(part);
+    }
+    writeLog("\r\n");
+}
+
 void logSettings() {
     char line[500];
     writeNumberLine(line, "KVX status: %i\r\n", settings.SCEnable);
     writeTextLine(line, "Specctra path: %s\r\n", settings.SCPath);
     writeTextLine(line, "PerlExe path: %s\r\n", settings.SEXEPath);
+    logJumperSettings();
+    writeNumberLine(line, "Room status: %i\r\n", settings.REnable);
+    writeNumberLine(line, "Room type: %i\r\n", settings.RType);
+    writeNumberLine(line, "Room include type: %i\r\n", settings.RInc);
+}
+
+void logJumperSettings() {
+    char line[500];
     writeNumberLine(line, "Jumper status: %i\r\n", settings.JEnable);
     writeNumberLine(line, "Jumper unit: %i\r\n", settings.JUnit);
     writeTextLine(line, "Jumper step: %s\r\n", settings.JStep);
@@ -65,7 +81,4 @@ void logSettings() {
     writeTextLine(line, "Jumper via style: %s\r\n", settings.JVia);
     writeTextLine(line, "Jumper direction: %s\r\n", settings.JDir);
     writeTextLine(line, "Jumper layer: %s\r\n", settings.JLayer);
-    writeNumberLine(line, "Room status: %i\r\n", settings.REnable);
-    writeNumberLine(line, "Room type: %i\r\n", settings.RType);
-    writeNumberLine(line, "Room include type: %i\r\n", settings.RInc);
 }

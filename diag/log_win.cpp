@@ -19,9 +19,9 @@ ClockReading readLocalClock() {
 
 } // namespace
 
-void openLog(std::string_view directory) {
+void openLog(std::string_view directory, std::string_view fileName) {
     char path[kLogPathCapacity];
-    if (!buildLogPath(directory, path)) {
+    if (!buildLogPath(directory, path, fileName)) {
         return;
     }
     HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,

@@ -5,15 +5,13 @@
 #include "launch.h"
 #include "run_state.h"
 #include "diag/log.h"
-#include "settings/registry.h"
 #include "settings/settings.h"
 #include "sheet/sheet.h"
 
 #include <cstdio>
+#include <span>
 
 namespace {
-
-constexpr uint32_t kDebugDirCapacity = 1024;
 
 char commandLineCopy[kCommandLineCapacity];
 char boardFileName[kFileNameCapacity];
@@ -28,9 +26,7 @@ void takeInCommandLine() {
 
 // The log goes to DebugDir when it is stored, otherwise next to the program.
 void openLogInDirectory() {
-    uint32_t bytesReturned = 0;
-    if (readValue("DebugDir", workLine, kDebugDirCapacity, &bytesReturned) &&
-        terminateReadText(workLine, kDebugDirCapacity, bytesReturned)) {
+    if (readDebugDir(std::span<char, kDebugDirCapacity>(workLine, kDebugDirCapacity))) {
         openLog(workLine);
         return;
     }

@@ -48,6 +48,13 @@ struct SettingsValue {
 // Every value in the order it is read and written: the converter, jumper and room groups.
 std::span<const SettingsValue> settingsValues();
 
+// DebugDir names the folder of the logs; it is only ever read.
+inline constexpr uint32_t kDebugDirCapacity = 1024;
+
+// Reads DebugDir into `directory`. False when it is not stored, does not fit or cannot be
+// read.
+bool readDebugDir(std::span<char, kDebugDirCapacity> directory);
+
 void loadSettings(int group);
 void saveSettings(int group);
 

@@ -93,6 +93,12 @@ bool terminateReadText(char* field, std::size_t width, std::size_t bytesReturned
     return true;
 }
 
+bool readDebugDir(std::span<char, kDebugDirCapacity> directory) {
+    uint32_t bytesReturned = 0;
+    return readValue("DebugDir", directory.data(), kDebugDirCapacity, &bytesReturned) &&
+           terminateReadText(directory.data(), kDebugDirCapacity, bytesReturned);
+}
+
 void loadSettings(int group) {
     if (!isKnownGroup(group)) {
         return;

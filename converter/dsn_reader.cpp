@@ -1,0 +1,534 @@
+#include "dsn_reader.h"
+
+#include <string>
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Keywords are compared without regard to the case of ASCII letters.
+bool isKeyword(std::string_view token, std::string_view keyword) {
+    if (token.size() != keyword.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < token.size(); ++i) {
+        if (lowerAscii(token[i]) != keyword[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+enum class TokenKind { End, Open, Close, Atom };
+
+struct Token {
+    TokenKind kind = TokenKind::End;
+    std::size_t gapBegin = 0; // end of the token before this one
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+// A list just opened, with its first token read: the keyword when that is an atom.
+struct ListStart {
+    Token open;
+    Token first;
+    std::string_view keyword;
+};
+
+class DesignReader {
+  public:
+    DesignReader(std::string_view text, DsnOutline& outline, DsnProblem& problem)
+        : text_(text), outline_(outline), problem_(problem) {}
+
+    bool read();
+
+  private:
+    bool fail(std::size_t offset, std::string message);
+    Token next();
+    std::size_t quotedSegmentEnd(std::size_t quote, bool& unterminated) const;
+    ListStart startList(const Token& open);
+    bool skipRest(std::size_t depth, std::size_t listBegin, std::size_t& end);
+    bool finishList(const ListStart& list, std::size_t& end);
+    bool readAtoms(const ListStart& list, std::string_view* atoms, std::size_t count,
+                   std::size_t& end);
+    bool readParser(const ListStart& list);
+    bool readParserSetting(const ListStart& list);
+    bool readResolution(const ListStart& list);
+    bool readStructure(const ListStart& list);
+    bool readLayer(const ListStart& list);
+    bool readLibrary(const ListStart& list);
+    bool readPcbChild(const ListStart& list);
+    bool checkEnd(std::size_t pcbBegin);
+
+    std::string_view text(const Token& token) const {
+        return text_.substr(token.begin, token.end - token.begin);
+    }
+    static DsnElement element(const Token& open, std::size_t end) {
+        return {.gapBegin = open.gapBegin, .begin = open.begin, .end = end};
+    }
+
+    std::string_view text_;
+    DsnOutline& outline_;
+    DsnProblem& problem_;
+    std::size_t position_ = 0;
+    std::size_t lastTokenEnd_ = 0;
+    bool failed_ = false;
+};
+
+// Only the first problem counts: what follows it is a consequence.
+bool DesignReader::fail(std::size_t offset, std::string message) {
+    if (!failed_) {
+        failed_ = true;
+        problem_.offset = offset;
+        problem_.message = std::move(message);
+    }
+    return false;
+}
+
+// The end of the quoted part of a token that opens at `quote`: past its closing quote, or
+// at the blank that ends it when blanks may not stand in quotes. `unterminated` tells that
+// the text ended first.
+std::size_t DesignReader::quotedSegmentEnd(std::size_t quote, bool& unterminated) const {
+    const char quoteChar = outline_.stringQuote;
+    const bool spaces = outline_.spaceInQuotedTokens;
+    unterminated = false;
+    for (std::size_t p = quote + 1; p < text_.size(); ++p) {
+        char c = text_[p];
+        if (c == quoteChar) {
+            return p + 1;
+        }
+        if (!spaces && isBlank(c)) {
+            return p;
+        }
+    }
+    unterminated = true;
+    return text_.size();
+}
+
+Token DesignReader::next() {
+    Token token;
+    token.gapBegin = lastTokenEnd_;
+    std::size_t p = position_;
+    while (p < text_.size() && isBlank(text_[p])) {
+        ++p;
+    }
+    token.begin = p;
+    if (p == text_.size()) {
+        token.end = p;
+        position_ = p;
+        return token;
+    }
+    char c = text_[p];
+    if (c == '(' || c == ')') {
+        token.kind = c == '(' ? TokenKind::Open : TokenKind::Close;
+        ++p;
+    } else {
+        token.kind = TokenKind::Atom;
+        const char quoteChar = outline_.stringQuote;
+        while (p < text_.size()) {
+            c = text_[p];
+            if (isBlank(c) || c == '(' || c == ')') {
+                break;
+            }
+            if (quoteChar != '\0' && c == quoteChar) {
+                bool unterminated = false;
+                std::size_t segmentEnd = quotedSegmentEnd(p, unterminated);
+                if (unterminated) {
+                    fail(p, "a quoted text that is never closed");
+                    token.kind = TokenKind::End;
+                    token.end = token.begin;
+                    position_ = text_.size();
+                    return token;
+                }
+                p = segmentEnd;
+                continue;
+            }
+            ++p;
+        }
+    }
+    token.end = p;
+    position_ = p;
+    lastTokenEnd_ = p;
+    return token;
+}
+
+ListStart DesignReader::startList(const Token& open) {
+    ListStart list{.open = open, .first = next(), .keyword = {}};
+    if (list.first.kind == TokenKind::Atom) {
+        list.keyword = text(list.first);
+    }
+    return list;
+}
+
+// Skips to the end of a list of no interest, `depth` lists deep inside it, honouring quotes
+// so that parentheses in quoted ids do not count. This is where most of a large design is
+// read, so it looks only at the bytes that matter.
+bool DesignReader::skipRest(std::size_t depth, std::size_t listBegin, std::size_t& end) {
+    const char quoteChar = outline_.stringQuote;
+    std::size_t p = position_;
+    while (p < text_.size()) {
+        char c = text_[p];
+        if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            if (--depth == 0) {
+                end = p + 1;
+                position_ = end;
+                lastTokenEnd_ = end;
+                return true;
+            }
+        } else if (quoteChar != '\0' && c == quoteChar) {
+            bool unterminated = false;
+            std::size_t segmentEnd = quotedSegmentEnd(p, unterminated);
+            if (unterminated) {
+                return fail(p, "a quoted text that is never closed");
+            }
+            p = segmentEnd;
+            continue;
+        }
+        ++p;
+    }
+    return fail(listBegin, "unbalanced: the list opened here is never closed");
+}
+
+bool DesignReader::finishList(const ListStart& list, std::size_t& end) {
+    switch (list.first.kind) {
+    case TokenKind::Close:
+        end = list.first.end;
+        return true;
+    case TokenKind::Open:
+        return skipRest(2, list.open.begin, end);
+    case TokenKind::Atom:
+        return skipRest(1, list.open.begin, end);
+    case TokenKind::End:
+        break;
+    }
+    return fail(list.open.begin, "unbalanced: the list opened here is never closed");
+}
+
+// Reads the atoms after the keyword into `atoms` (at most `count`; later ones and nested
+// lists are passed over) up to the end of the list.
+bool DesignReader::readAtoms(const ListStart& list, std::string_view* atoms, std::size_t count,
+                             std::size_t& end) {
+    if (list.first.kind != TokenKind::Atom) {
+        return finishList(list, end);
+    }
+    std::size_t stored = 0;
+    for (;;) {
+        Token token = next();
+        switch (token.kind) {
+        case TokenKind::Atom:
+            if (stored < count) {
+                atoms[stored++] = text(token);
+            }
+            break;
+        case TokenKind::Open:
+            if (!skipRest(1, token.begin, end)) {
+                return false;
+            }
+            break;
+        case TokenKind::Close:
+            end = token.end;
+            return true;
+        case TokenKind::End:
+            return fail(list.open.begin, "unbalanced: the list opened here is never closed");
+        }
+    }
+}
+
+bool DesignReader::readParserSetting(const ListStart& list) {
+    std::string_view value;
+    std::size_t end = 0;
+    if (!readAtoms(list, &value, 1, end)) {
+        return false;
+    }
+    if (isKeyword(list.keyword, "string_quote")) {
+        // Quoting starts once the quote character is known; up to here it is plain text.
+        if (value.size() == 1) {
+            outline_.stringQuote = value[0];
+        }
+    } else if (isKeyword(list.keyword, "space_in_quoted_tokens")) {
+        outline_.spaceInQuotedTokens = isKeyword(value, "on");
+    } else {
+        outline_.caseSensitive = isKeyword(value, "on");
+    }
+    return true;
+}
+
+bool DesignReader::readParser(const ListStart& parser) {
+    if (parser.first.kind != TokenKind::Atom) {
+        std::size_t end = 0;
+        return finishList(parser, end);
+    }
+    for (;;) {
+        Token token = next();
+        switch (token.kind) {
+        case TokenKind::Atom:
+            break;
+        case TokenKind::Open: {
+            ListStart child = startList(token);
+            std::size_t end = 0;
+            bool known = isKeyword(child.keyword, "string_quote") ||
+                         isKeyword(child.keyword, "space_in_quoted_tokens") ||
+                         isKeyword(child.keyword, "case_sensitive");
+            if (!(known ? readParserSetting(child) : finishList(child, end))) {
+                return false;
+            }
+            break;
+        }
+        case TokenKind::Close:
+            return true;
+        case TokenKind::End:
+            return fail(parser.open.begin, "unbalanced: the (parser ...) list is never closed");
+        }
+    }
+}
+
+bool DesignReader::readResolution(const ListStart& list) {
+    std::string_view atoms[2];
+    std::size_t end = 0;
+    if (!readAtoms(list, atoms, 2, end)) {
+        return false;
+    }
+    if (outline_.resolutionUnit.empty()) {
+        outline_.resolutionUnit = atoms[0];
+        outline_.resolutionValue = atoms[1];
+        outline_.resolutionOffset = list.open.begin;
+    }
+    return true;
+}
+
+bool DesignReader::readLayer(const ListStart& list) {
+    DsnLayer layer;
+    bool named = false;
+    for (;;) {
+        Token token = next();
+        switch (token.kind) {
+        case TokenKind::Atom:
+            if (!named) {
+                named = true;
+                layer.name = element(token, token.end);
+                layer.nameText = text(token);
+            }
+            break;
+        case TokenKind::Open: {
+            ListStart child = startList(token);
+            std::size_t end = 0;
+            std::string_view value;
+            bool isType = isKeyword(child.keyword, "type");
+            bool isDirection = isKeyword(child.keyword, "direction");
+            if (!(isType || isDirection ? readAtoms(child, &value, 1, end)
+                                        : finishList(child, end))) {
+                return false;
+            }
+            DsnElement childElement = element(token, end);
+            if (layer.firstChild.end == 0) {
+                layer.firstChild = childElement;
+            }
+            if (isType) {
+                if (layer.types.empty()) {
+                    layer.firstTypeValue = value;
+                }
+                layer.types.push_back(childElement);
+            } else if (isDirection) {
+                layer.directions.push_back(childElement);
+            }
+            if (isType || isKeyword(child.keyword, "property")) {
+                layer.lastTypeOrProperty = childElement;
+            }
+            break;
+        }
+        case TokenKind::Close:
+            if (!named) {
+                return fail(list.open.begin, "a (layer ...) without a name");
+            }
+            layer.whole = element(list.open, token.end);
+            outline_.layers.push_back(std::move(layer));
+            return true;
+        case TokenKind::End:
+            return fail(list.open.begin, "unbalanced: the (layer ...) list is never closed");
+        }
+    }
+}
+
+bool DesignReader::readStructure(const ListStart& structure) {
+    for (;;) {
+        Token token = next();
+        switch (token.kind) {
+        case TokenKind::Atom:
+            break;
+        case TokenKind::Open: {
+            ListStart child = startList(token);
+            std::size_t end = 0;
+            if (!(isKeyword(child.keyword, "layer") ? readLayer(child)
+                                                     : finishList(child, end))) {
+                return false;
+            }
+            break;
+        }
+        case TokenKind::Close:
+            return true;
+        case TokenKind::End:
+            return fail(structure.open.begin,
+                        "unbalanced: the (structure ...) list is never closed");
+        }
+    }
+}
+
+bool DesignReader::readLibrary(const ListStart& library) {
+    DsnLibrary& result = outline_.library;
+    for (;;) {
+        Token token = next();
+        switch (token.kind) {
+        case TokenKind::Atom:
+            break;
+        case TokenKind::Open: {
+            ListStart child = startList(token);
+            std::size_t end = 0;
+            bool read = true;
+            if (isKeyword(child.keyword, "unit")) {
+                std::string_view unit;
+                read = readAtoms(child, &unit, 1, end);
+                if (result.unit.empty()) {
+                    result.unit = unit;
+                }
+            } else if (isKeyword(child.keyword, "padstack")) {
+                // Only the id matters: the rest of a padstack is passed over.
+                Token idToken = next();
+                std::string_view id =
+                    idToken.kind == TokenKind::Atom ? text(idToken) : std::string_view{};
+                read = finishList(ListStart{.open = token, .first = idToken, .keyword = id}, end);
+                if (read) {
+                    result.padstacks.push_back({.id = id, .whole = element(token, end)});
+                }
+            } else {
+                read = finishList(child, end);
+                if (read && isKeyword(child.keyword, "jumper")) {
+                    result.jumpers.push_back(element(token, end));
+                }
+            }
+            if (!read) {
+                return false;
+            }
+            result.lastChild = element(token, end);
+            break;
+        }
+        case TokenKind::Close:
+            result.whole = element(library.open, token.end);
+            result.closeParen = token.begin;
+            return true;
+        case TokenKind::End:
+            return fail(library.open.begin, "unbalanced: the (library ...) list is never closed");
+        }
+    }
+}
+
+bool DesignReader::readPcbChild(const ListStart& list) {
+    std::size_t end = 0;
+    if (list.first.kind != TokenKind::Atom) {
+        return finishList(list, end);
+    }
+    if (isKeyword(list.keyword, "parser")) {
+        return readParser(list);
+    }
+    if (isKeyword(list.keyword, "resolution")) {
+        return readResolution(list);
+    }
+    if (isKeyword(list.keyword, "unit")) {
+        std::string_view unit;
+        if (!readAtoms(list, &unit, 1, end)) {
+            return false;
+        }
+        if (outline_.designUnit.empty()) {
+            outline_.designUnit = unit;
+        }
+        return true;
+    }
+    // A second structure or library is passed over: the first is the design's.
+    if (isKeyword(list.keyword, "structure") && !outline_.hasStructure) {
+        outline_.hasStructure = true;
+        outline_.structureOffset = list.open.begin;
+        return readStructure(list);
+    }
+    if (isKeyword(list.keyword, "library") && !outline_.hasLibrary) {
+        outline_.hasLibrary = true;
+        return readLibrary(list);
+    }
+    return finishList(list, end);
+}
+
+bool DesignReader::checkEnd(std::size_t pcbBegin) {
+    Token after = next();
+    if (failed_) {
+        return false;
+    }
+    if (after.kind == TokenKind::Close) {
+        return fail(after.begin, "unbalanced: this ')' closes more lists than were opened");
+    }
+    if (after.kind != TokenKind::End) {
+        return fail(after.begin, "text after the end of the (pcb ...) list");
+    }
+    if (!outline_.hasStructure) {
+        return fail(pcbBegin, "the design has no (structure ...)");
+    }
+    if (!outline_.hasLibrary) {
+        return fail(pcbBegin, "the design has no (library ...)");
+    }
+    return true;
+}
+
+bool DesignReader::read() {
+    Token open = next();
+    if (open.kind == TokenKind::End) {
+        return fail(open.begin, "the design is empty");
+    }
+    if (open.kind != TokenKind::Open) {
+        return fail(open.begin, "the design does not start with '('");
+    }
+    ListStart pcb = startList(open);
+    if (!isKeyword(pcb.keyword, "pcb")) {
+        return fail(pcb.first.begin, "the design is not a (pcb ...) list");
+    }
+    for (;;) {
+        Token token = next();
+        switch (token.kind) {
+        case TokenKind::Atom:
+            break;
+        case TokenKind::Open:
+            if (!readPcbChild(startList(token))) {
+                return false;
+            }
+            break;
+        case TokenKind::Close:
+            outline_.pcbCloseParen = token.begin;
+            return checkEnd(open.begin);
+        case TokenKind::End:
+            return fail(open.begin, "unbalanced: the (pcb ...) list is never closed");
+        }
+    }
+}
+
+} // namespace
+
+bool readDesignOutline(std::string_view text, DsnOutline& outline, DsnProblem& problem) {
+    outline = DsnOutline{};
+    problem = DsnProblem{};
+    return DesignReader(text, outline, problem).read();
+}
+
+std::string unquotedId(std::string_view id, char stringQuote) {
+    std::string result;
+    result.reserve(id.size());
+    for (char c : id) {
+        if (stringQuote == '\0' || c != stringQuote) {
+            result.push_back(c);
+        }
+    }
+    return result;
+}

@@ -1,0 +1,73 @@
+// Reading a Specctra design file (.dsn): one pass over its s-expression that checks it is a
+// balanced (pcb ...) and finds the places the jumper edit needs, as byte offsets into the
+// text. Nothing is copied; every view points into the text read.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A token or a list directly inside another list, with the blanks before it.
+struct DsnElement {
+    std::size_t gapBegin = 0; // end of the token before it: [gapBegin, begin) are blanks
+    std::size_t begin = 0;    // first byte ('(' for a list)
+    std::size_t end = 0;      // one past the last byte (past ')' for a list)
+};
+
+struct DsnLayer {
+    DsnElement whole;
+    DsnElement name;
+    std::string_view nameText; // as written, quotes included
+    std::vector<DsnElement> types;
+    std::string_view firstTypeValue; // the value of the first (type ...), as written
+    std::vector<DsnElement> directions;
+    // The last (type ...) or (property ...) child: a direction goes after it. Empty (end 0)
+    // when the layer has neither.
+    DsnElement lastTypeOrProperty;
+    DsnElement firstChild; // empty (end 0) when the layer has no list inside
+};
+
+struct DsnPadstack {
+    std::string_view id; // as written, quotes included
+    DsnElement whole;
+};
+
+struct DsnLibrary {
+    DsnElement whole;
+    std::string_view unit; // of its own (unit ...), empty when it has none
+    std::vector<DsnElement> jumpers;
+    std::vector<DsnPadstack> padstacks;
+    DsnElement lastChild; // empty (end 0) when the library holds nothing
+    std::size_t closeParen = 0;
+};
+
+// What the jumper edit needs to know of a design.
+struct DsnOutline {
+    char stringQuote = '\0'; // '\0' until (string_quote c) is read: no quoting
+    bool spaceInQuotedTokens = false;
+    bool caseSensitive = false;
+    std::string_view resolutionUnit;
+    std::string_view resolutionValue;
+    std::size_t resolutionOffset = 0;
+    std::string_view designUnit; // of the design-level (unit ...), empty when none
+    bool hasStructure = false;
+    std::size_t structureOffset = 0;
+    std::vector<DsnLayer> layers; // in file order: the first is the top-most
+    bool hasLibrary = false;
+    DsnLibrary library;
+    std::size_t pcbCloseParen = 0;
+};
+
+// Why a design was refused, and where.
+struct DsnProblem {
+    std::size_t offset = 0;
+    std::string message;
+};
+
+// Reads `text` into `outline`. Returns false, with the reason in `problem`, when the text is
+// not one balanced (pcb ...) s-expression holding a (structure ...) and a (library ...).
+bool readDesignOutline(std::string_view text, DsnOutline& outline, DsnProblem& problem);
+
+// An id without the quote characters that delimit its quoted parts.
+std::string unquotedId(std::string_view id, char stringQuote);

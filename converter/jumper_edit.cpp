@@ -1,0 +1,385 @@
+#include "jumper_edit.h"
+
+#include "diag/log.h"
+#include "dsn_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <cinttypes>
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+struct UnitLength {
+    std::string_view name;
+    int64_t nanometres;
+};
+
+constexpr std::array<UnitLength, 5> kUnits = {{
+    {"inch", 25'400'000},
+    {"mil", 25'400},
+    {"cm", 10'000'000},
+    {"mm", 1'000'000},
+    {"um", 1'000},
+}};
+
+// Without a (resolution ...) a design is in inches at 2,540,000 steps per inch.
+constexpr std::string_view kDefaultResolutionUnit = "inch";
+constexpr int64_t kDefaultResolution = 2'540'000;
+// A design's coordinates are 32-bit integers of resolution steps.
+constexpr int64_t kLargestResolution = std::numeric_limits<int32_t>::max();
+// Digits written after the point at most; enough for any grid of a usable resolution.
+constexpr int kFractionDigits = 9;
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+}
+
+std::string number(std::size_t value) {
+    return std::to_string(value);
+}
+
+// Where a view into the design starts, for the log.
+std::size_t offsetIn(std::string_view design, std::string_view part) {
+    return static_cast<std::size_t>(part.data() - design.data());
+}
+
+ConvertResult refuse(std::size_t offset, std::string_view message) {
+    writeLogLine({"Error: design refused: ", message, " at byte ", number(offset)});
+    return ConvertResult::Refused;
+}
+
+// The blanks before an element, which its new neighbours take too; one space where the
+// element follows its neighbour directly.
+std::string separatorBefore(std::string_view design, const DsnElement& element) {
+    std::string_view gap = design.substr(element.gapBegin, element.begin - element.gapBegin);
+    return gap.empty() ? std::string(" ") : std::string(gap);
+}
+
+std::string joined(const std::vector<std::string>& parts, const std::string& separator) {
+    std::string text;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) {
+            text += separator;
+        }
+        text += parts[i];
+    }
+    return text;
+}
+
+// Removing an element takes the blanks before it along.
+DesignEdit removal(const DsnElement& element) {
+    return {element.gapBegin, element.end, {}};
+}
+
+// Replaces the first of `found` by `text` (inserting it with `insertAt` when there is none)
+// and removes the others, so that a layer ends with exactly one such list.
+void replaceAll(const std::vector<DsnElement>& found, const std::string& text,
+                DesignEdit insertAt, std::vector<DesignEdit>& edits) {
+    if (found.empty()) {
+        insertAt.text += text;
+        edits.push_back(std::move(insertAt));
+        return;
+    }
+    edits.push_back({found[0].begin, found[0].end, text});
+    for (std::size_t i = 1; i < found.size(); ++i) {
+        edits.push_back(removal(found[i]));
+    }
+}
+
+struct LengthUnit {
+    std::string_view unit;
+    const char* source;
+};
+
+LengthUnit libraryUnit(const DsnOutline& outline) {
+    if (!outline.library.unit.empty()) {
+        return {outline.library.unit, "the library's own unit"};
+    }
+    if (!outline.designUnit.empty()) {
+        return {outline.designUnit, "the design's unit"};
+    }
+    if (!outline.resolutionUnit.empty()) {
+        return {outline.resolutionUnit, "the unit of its resolution"};
+    }
+    return {kDefaultResolutionUnit, "no unit given"};
+}
+
+// Steps per unit of the design's resolution; 0 when it cannot be used (logged).
+int64_t readResolution(const DsnOutline& outline, std::string_view& resolutionUnit) {
+    if (outline.resolutionUnit.empty()) {
+        resolutionUnit = kDefaultResolutionUnit;
+        writeLogLine({"Resolution: none given, inch 2540000"});
+        return kDefaultResolution;
+    }
+    resolutionUnit = outline.resolutionUnit;
+    int64_t steps = 0;
+    bool usable = unitNanometres(outline.resolutionUnit) != 0 &&
+                  !outline.resolutionValue.empty();
+    for (char c : outline.resolutionValue) {
+        if (c < '0' || c > '9' || steps > kLargestResolution) {
+            usable = false;
+            break;
+        }
+        steps = steps * 10 + (c - '0');
+    }
+    if (!usable || steps == 0 || steps > kLargestResolution) {
+        writeLogLine({"Warning: resolution \"", outline.resolutionUnit, " ", outline.resolutionValue,
+                  "\" at byte ", number(outline.resolutionOffset),
+                  " is not usable: lengths are not rounded to it"});
+        return 0;
+    }
+    writeLogLine({"Resolution: ", outline.resolutionUnit, " ", outline.resolutionValue});
+    return steps;
+}
+
+std::string layerEditsFor(std::string_view design, const DsnLayer& layer,
+                          std::string_view direction, std::vector<DesignEdit>& edits) {
+    std::string afterName = layer.firstChild.end != 0 ? separatorBefore(design, layer.firstChild)
+                                                      : std::string(" ");
+    replaceAll(layer.types, "(type jumper)", {layer.name.end, layer.name.end, afterName}, edits);
+
+    // The direction follows the type and properties, as the Design Language orders them.
+    DesignEdit directionAt{layer.name.end, layer.name.end, afterName};
+    if (layer.lastTypeOrProperty.end != 0) {
+        directionAt = {layer.lastTypeOrProperty.end, layer.lastTypeOrProperty.end,
+                       separatorBefore(design, layer.lastTypeOrProperty)};
+    }
+    std::string directionText = "(direction " + std::string(direction) + ")";
+    replaceAll(layer.directions, directionText, directionAt, edits);
+    return layer.types.empty() ? std::string("no type") : std::string(layer.firstTypeValue);
+}
+
+void chooseLayer(std::string_view design, const DsnOutline& outline, const JumperOptions& options,
+                 std::vector<DesignEdit>& edits) {
+    const std::size_t chosen = options.bottomLayer ? outline.layers.size() - 1 : 0;
+    const DsnLayer& layer = outline.layers[chosen];
+    std::string previousType = layerEditsFor(design, layer, options.direction, edits);
+    writeLogLine({"Jumper layer: ", layer.nameText, " (the ", options.bottomLayer ? "bottom" : "top",
+              "-most of ", number(outline.layers.size()), " layers, was ", previousType,
+              "), direction ", options.direction});
+    for (std::size_t i = 0; i < outline.layers.size(); ++i) {
+        const DsnLayer& other = outline.layers[i];
+        if (i != chosen && !other.types.empty() && equalsIgnoringCase(other.firstTypeValue, "jumper")) {
+            writeLogLine({"Warning: layer ", other.nameText, " is a jumper layer too"});
+        }
+    }
+}
+
+// The padstack that use_via names, compared without quotes and, unless the design says its
+// names are case sensitive, without regard to case. Empty when there is none.
+std::string_view findVia(const DsnOutline& outline, const std::string& via) {
+    const DsnPadstack* match = nullptr;
+    for (const DsnPadstack& padstack : outline.library.padstacks) {
+        std::string id = unquotedId(padstack.id, outline.stringQuote);
+        if (id == via) {
+            return padstack.id;
+        }
+        if (match == nullptr && !outline.caseSensitive && equalsIgnoringCase(id, via)) {
+            match = &padstack;
+        }
+    }
+    return match != nullptr ? match->id : std::string_view{};
+}
+
+std::string_view chooseVia(const DsnOutline& outline, const JumperOptions& options) {
+    if (options.via.empty()) {
+        writeLogLine({"Warning: no jumper via style chosen: use_via left out"});
+        return {};
+    }
+    std::string_view via = findVia(outline, options.via);
+    if (via.empty()) {
+        writeLogLine({"Warning: no padstack ", options.via, " in the library: use_via left out"});
+    } else {
+        writeLogLine({"Jumper via: ", via});
+    }
+    return via;
+}
+
+std::vector<std::string> jumperDescriptors(const DsnOutline& outline,
+                                           const JumperOptions& options) {
+    std::vector<std::string> descriptors;
+    std::vector<int32_t> lengths = jumperLengths(options);
+    if (lengths.empty()) {
+        writeLogLine({"No jumper descriptor written: the max. length ",
+                  formatMillimetres(options.maximumMicrometres), " mm is below the start ",
+                  formatMillimetres(options.startMicrometres), " mm"});
+        return descriptors;
+    }
+    LengthUnit unit = libraryUnit(outline);
+    std::string_view resolutionUnit;
+    int64_t resolution = readResolution(outline, resolutionUnit);
+    writeLogLine({"Jumper lengths in ", unit.unit, " (", unit.source, "): ",
+              formatMillimetres(options.startMicrometres), " to ",
+              formatMillimetres(options.maximumMicrometres), " mm in steps of ",
+              formatMillimetres(options.stepMicrometres), " mm"});
+    std::string_view via = chooseVia(outline, options);
+    std::vector<std::string> written;
+    for (int32_t length : lengths) {
+        std::string millimetres = formatMillimetres(length);
+        std::string text = formatLength(int64_t{length} * 1000, unit.unit, resolutionUnit, resolution);
+        if (text.empty()) {
+            writeLogLine({"Warning: jumper length ", millimetres,
+                      " mm is below the resolution: left out"});
+            continue;
+        }
+        if (std::find(written.begin(), written.end(), text) != written.end()) {
+            writeLogLine({"Warning: jumper length ", millimetres, " mm rounds to ", text,
+                      " like a shorter one: left out"});
+            continue;
+        }
+        written.push_back(text);
+        std::string descriptor = "(jumper (length " + text + ")";
+        if (!via.empty()) {
+            descriptor += " (use_via " + std::string(via) + ")";
+        }
+        descriptor += ")";
+        writeLogLine({"Jumper descriptor: ", descriptor});
+        descriptors.push_back(std::move(descriptor));
+    }
+    return descriptors;
+}
+
+// Descriptors already in the library are replaced where the first of them stands; otherwise
+// the new ones go before the first padstack, where the Design Language puts them.
+void libraryEdits(std::string_view design, const DsnLibrary& library,
+                  const std::vector<std::string>& descriptors, std::vector<DesignEdit>& edits) {
+    if (!library.jumpers.empty()) {
+        writeLogLine({"Jumper descriptors replaced: ", number(library.jumpers.size()),
+                  " found in the library"});
+        const DsnElement& first = library.jumpers[0];
+        if (descriptors.empty()) {
+            edits.push_back(removal(first));
+        } else {
+            edits.push_back({first.begin, first.end,
+                             joined(descriptors, separatorBefore(design, first))});
+        }
+        for (std::size_t i = 1; i < library.jumpers.size(); ++i) {
+            edits.push_back(removal(library.jumpers[i]));
+        }
+        return;
+    }
+    if (descriptors.empty()) {
+        return;
+    }
+    if (!library.padstacks.empty()) {
+        const DsnElement& first = library.padstacks[0].whole;
+        std::string separator = separatorBefore(design, first);
+        edits.push_back({first.begin, first.begin, joined(descriptors, separator) + separator});
+    } else if (library.lastChild.end != 0) {
+        std::string separator = separatorBefore(design, library.lastChild);
+        edits.push_back({library.lastChild.end, library.lastChild.end,
+                         separator + joined(descriptors, separator)});
+    } else {
+        edits.push_back({library.closeParen, library.closeParen, " " + joined(descriptors, " ")});
+    }
+}
+
+std::string decimal(int64_t numerator, int64_t denominator) {
+    int64_t whole = numerator / denominator;
+    int64_t remainder = numerator % denominator;
+    int64_t fraction = 0;
+    for (int digit = 0; digit < kFractionDigits; ++digit) {
+        remainder *= 10;
+        fraction = fraction * 10 + remainder / denominator;
+        remainder %= denominator;
+    }
+    int64_t limit = 1;
+    for (int digit = 0; digit < kFractionDigits; ++digit) {
+        limit *= 10;
+    }
+    if (remainder * 2 >= denominator && ++fraction == limit) {
+        fraction = 0;
+        ++whole;
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, "%" PRId64 ".%0*" PRId64, whole, kFractionDigits, fraction);
+    std::string result = text;
+    result.erase(result.find_last_not_of('0') + 1);
+    if (result.back() == '.') {
+        result.pop_back();
+    }
+    return result;
+}
+
+} // namespace
+
+int64_t unitNanometres(std::string_view unit) {
+    for (const UnitLength& known : kUnits) {
+        if (equalsIgnoringCase(unit, known.name)) {
+            return known.nanometres;
+        }
+    }
+    return 0;
+}
+
+// The grid step is unitNanometres(resolutionUnit) / resolution; lengths are at most a
+// metre and the resolution at most 2^31 - 1, so every product here fits 64 bits.
+std::string formatLength(int64_t nanometres, std::string_view unit,
+                         std::string_view resolutionUnit, int64_t resolution) {
+    int64_t unitSize = unitNanometres(unit);
+    int64_t gridUnit = unitNanometres(resolutionUnit);
+    if (unitSize == 0 || nanometres <= 0) {
+        return {};
+    }
+    if (resolution <= 0 || gridUnit == 0) {
+        return decimal(nanometres, unitSize);
+    }
+    int64_t steps = (nanometres * resolution + gridUnit / 2) / gridUnit;
+    if (steps == 0) {
+        return {};
+    }
+    return decimal(steps * gridUnit, resolution * unitSize);
+}
+
+std::string applyEdits(std::string_view text, std::vector<DesignEdit> edits) {
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const DesignEdit& a, const DesignEdit& b) { return a.begin < b.begin; });
+    std::size_t added = 0;
+    for (const DesignEdit& edit : edits) {
+        added += edit.text.size();
+    }
+    std::string result;
+    result.reserve(text.size() + added);
+    std::size_t copied = 0;
+    for (const DesignEdit& edit : edits) {
+        result.append(text.substr(copied, edit.begin - copied));
+        result.append(edit.text);
+        copied = edit.end;
+    }
+    result.append(text.substr(copied));
+    return result;
+}
+
+ConvertResult convertDesign(std::string_view design, const JumperOptions& options,
+                            std::string& converted) {
+    DsnOutline outline;
+    DsnProblem problem;
+    if (!readDesignOutline(design, outline, problem)) {
+        return refuse(problem.offset, problem.message);
+    }
+    if (outline.layers.empty()) {
+        return refuse(outline.structureOffset, "the (structure ...) holds no (layer ...)");
+    }
+    LengthUnit unit = libraryUnit(outline);
+    if (unitNanometres(unit.unit) == 0) {
+        return refuse(offsetIn(design, unit.unit), "unknown unit \"" + std::string(unit.unit) + "\"");
+    }
+
+    std::vector<DesignEdit> edits;
+    chooseLayer(design, outline, options, edits);
+    libraryEdits(design, outline.library, jumperDescriptors(outline, options), edits);
+    converted = applyEdits(design, std::move(edits));
+    if (converted == design) {
+        writeLogLine({"The design already holds these jumper settings"});
+        return ConvertResult::Unchanged;
+    }
+    return ConvertResult::Changed;
+}
