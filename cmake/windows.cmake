@@ -40,6 +40,17 @@ target_link_libraries(morvane_logic PUBLIC morvane_platform)
 add_executable(morvane WIN32 launcher/main.cpp sheet/sheet.rc)
 target_link_libraries(morvane PRIVATE morvane_platform)
 
+# Morvane's own converter, shipped beside it: a program without a window.
+add_executable(morvane-convert WIN32 converter/main_win.cpp)
+target_link_libraries(morvane-convert PRIVATE morvane_convert_logic morvane_platform)
+
+if(MINGW)
+    # The shipped programs carry no debug symbols.
+    foreach(program morvane morvane-convert)
+        target_link_options(${program} PRIVATE $<$<CONFIG:Release>:-s>)
+    endforeach()
+endif()
+
 add_subdirectory(tests/standin)
 add_subdirectory(bench/launch)
 include(cmake/packaging.cmake)

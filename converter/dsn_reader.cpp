@@ -1,5 +1,6 @@
 #include "dsn_reader.h"
 
+#include <array>
 #include <string>
 
 namespace {
@@ -44,7 +45,10 @@ struct ListStart {
 class DesignReader {
   public:
     DesignReader(std::string_view text, DsnOutline& outline, DsnProblem& problem)
-        : text_(text), outline_(outline), problem_(problem) {}
+        : text_(text), outline_(outline), problem_(problem) {
+        skipStops_['('] = true;
+        skipStops_[')'] = true;
+    }
 
     bool read();
 
@@ -79,6 +83,8 @@ class DesignReader {
     std::size_t position_ = 0;
     std::size_t lastTokenEnd_ = 0;
     bool failed_ = false;
+    // The bytes that end a run of skipped text: parentheses and the quote character.
+    std::array<bool, 256> skipStops_{};
 };
 
 // Only the first problem counts: what follows it is a consequence.
@@ -171,8 +177,15 @@ ListStart DesignReader::startList(const Token& open) {
 // read, so it looks only at the bytes that matter.
 bool DesignReader::skipRest(std::size_t depth, std::size_t listBegin, std::size_t& end) {
     const char quoteChar = outline_.stringQuote;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
     std::size_t p = position_;
     while (p < text_.size()) {
+        while (p < text_.size() && !skipStops_[bytes[p]]) {
+            ++p;
+        }
+        if (p == text_.size()) {
+            break;
+        }
         char c = text_[p];
         if (c == '(') {
             ++depth;
@@ -252,6 +265,7 @@ bool DesignReader::readParserSetting(const ListStart& list) {
         // Quoting starts once the quote character is known; up to here it is plain text.
         if (value.size() == 1) {
             outline_.stringQuote = value[0];
+            skipStops_[static_cast<unsigned char>(value[0])] = true;
         }
     } else if (isKeyword(list.keyword, "space_in_quoted_tokens")) {
         outline_.spaceInQuotedTokens = isKeyword(value, "on");
@@ -366,8 +380,7 @@ bool DesignReader::readStructure(const ListStart& structure) {
         case TokenKind::Open: {
             ListStart child = startList(token);
             std::size_t end = 0;
-            if (!(isKeyword(child.keyword, "layer") ? readLayer(child)
-                                                     : finishList(child, end))) {
+            if (!(isKeyword(child.keyword, "layer") ? readLayer(child) : finishList(child, end))) {
                 return false;
             }
             break;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cinttypes>
 #include <cstdio>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -37,9 +38,9 @@ char lowerAscii(char c) {
 }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return lowerAscii(x) == lowerAscii(y);
+           });
 }
 
 std::string number(std::size_t value) {
@@ -81,8 +82,8 @@ DesignEdit removal(const DsnElement& element) {
 
 // Replaces the first of `found` by `text` (inserting it with `insertAt` when there is none)
 // and removes the others, so that a layer ends with exactly one such list.
-void replaceAll(const std::vector<DsnElement>& found, const std::string& text,
-                DesignEdit insertAt, std::vector<DesignEdit>& edits) {
+void replaceAll(const std::vector<DsnElement>& found, const std::string& text, DesignEdit insertAt,
+                std::vector<DesignEdit>& edits) {
     if (found.empty()) {
         insertAt.text += text;
         edits.push_back(std::move(insertAt));
@@ -121,8 +122,7 @@ int64_t readResolution(const DsnOutline& outline, std::string_view& resolutionUn
     }
     resolutionUnit = outline.resolutionUnit;
     int64_t steps = 0;
-    bool usable = unitNanometres(outline.resolutionUnit) != 0 &&
-                  !outline.resolutionValue.empty();
+    bool usable = unitNanometres(outline.resolutionUnit) != 0 && !outline.resolutionValue.empty();
     for (char c : outline.resolutionValue) {
         if (c < '0' || c > '9' || steps > kLargestResolution) {
             usable = false;
@@ -131,9 +131,9 @@ int64_t readResolution(const DsnOutline& outline, std::string_view& resolutionUn
         steps = steps * 10 + (c - '0');
     }
     if (!usable || steps == 0 || steps > kLargestResolution) {
-        writeLogLine({"Warning: resolution \"", outline.resolutionUnit, " ", outline.resolutionValue,
-                  "\" at byte ", number(outline.resolutionOffset),
-                  " is not usable: lengths are not rounded to it"});
+        writeLogLine({"Warning: resolution \"", outline.resolutionUnit, " ",
+                      outline.resolutionValue, "\" at byte ", number(outline.resolutionOffset),
+                      " is not usable: lengths are not rounded to it"});
         return 0;
     }
     writeLogLine({"Resolution: ", outline.resolutionUnit, " ", outline.resolutionValue});
@@ -142,8 +142,8 @@ int64_t readResolution(const DsnOutline& outline, std::string_view& resolutionUn
 
 std::string layerEditsFor(std::string_view design, const DsnLayer& layer,
                           std::string_view direction, std::vector<DesignEdit>& edits) {
-    std::string afterName = layer.firstChild.end != 0 ? separatorBefore(design, layer.firstChild)
-                                                      : std::string(" ");
+    std::string afterName =
+        layer.firstChild.end != 0 ? separatorBefore(design, layer.firstChild) : std::string(" ");
     replaceAll(layer.types, "(type jumper)", {layer.name.end, layer.name.end, afterName}, edits);
 
     // The direction follows the type and properties, as the Design Language orders them.
@@ -162,12 +162,14 @@ void chooseLayer(std::string_view design, const DsnOutline& outline, const Jumpe
     const std::size_t chosen = options.bottomLayer ? outline.layers.size() - 1 : 0;
     const DsnLayer& layer = outline.layers[chosen];
     std::string previousType = layerEditsFor(design, layer, options.direction, edits);
-    writeLogLine({"Jumper layer: ", layer.nameText, " (the ", options.bottomLayer ? "bottom" : "top",
-              "-most of ", number(outline.layers.size()), " layers, was ", previousType,
-              "), direction ", options.direction});
+    writeLogLine({"Jumper layer chosen: ", layer.nameText, " (the ",
+                  options.bottomLayer ? "bottom" : "top", "-most of ",
+                  number(outline.layers.size()), " layers, was ", previousType, "), direction ",
+                  options.direction});
     for (std::size_t i = 0; i < outline.layers.size(); ++i) {
         const DsnLayer& other = outline.layers[i];
-        if (i != chosen && !other.types.empty() && equalsIgnoringCase(other.firstTypeValue, "jumper")) {
+        if (i != chosen && !other.types.empty() &&
+            equalsIgnoringCase(other.firstTypeValue, "jumper")) {
             writeLogLine({"Warning: layer ", other.nameText, " is a jumper layer too"});
         }
     }
@@ -209,30 +211,31 @@ std::vector<std::string> jumperDescriptors(const DsnOutline& outline,
     std::vector<int32_t> lengths = jumperLengths(options);
     if (lengths.empty()) {
         writeLogLine({"No jumper descriptor written: the max. length ",
-                  formatMillimetres(options.maximumMicrometres), " mm is below the start ",
-                  formatMillimetres(options.startMicrometres), " mm"});
+                      formatMillimetres(options.maximumMicrometres), " mm is below the start ",
+                      formatMillimetres(options.startMicrometres), " mm"});
         return descriptors;
     }
     LengthUnit unit = libraryUnit(outline);
     std::string_view resolutionUnit;
     int64_t resolution = readResolution(outline, resolutionUnit);
-    writeLogLine({"Jumper lengths in ", unit.unit, " (", unit.source, "): ",
-              formatMillimetres(options.startMicrometres), " to ",
-              formatMillimetres(options.maximumMicrometres), " mm in steps of ",
-              formatMillimetres(options.stepMicrometres), " mm"});
+    writeLogLine({"Jumper lengths in ", unit.unit, " (", unit.source,
+                  "): ", formatMillimetres(options.startMicrometres), " to ",
+                  formatMillimetres(options.maximumMicrometres), " mm in steps of ",
+                  formatMillimetres(options.stepMicrometres), " mm"});
     std::string_view via = chooseVia(outline, options);
     std::vector<std::string> written;
     for (int32_t length : lengths) {
         std::string millimetres = formatMillimetres(length);
-        std::string text = formatLength(int64_t{length} * 1000, unit.unit, resolutionUnit, resolution);
+        std::string text =
+            formatLength(int64_t{length} * 1000, unit.unit, resolutionUnit, resolution);
         if (text.empty()) {
-            writeLogLine({"Warning: jumper length ", millimetres,
-                      " mm is below the resolution: left out"});
+            writeLogLine(
+                {"Warning: jumper length ", millimetres, " mm is below the resolution: left out"});
             continue;
         }
         if (std::find(written.begin(), written.end(), text) != written.end()) {
             writeLogLine({"Warning: jumper length ", millimetres, " mm rounds to ", text,
-                      " like a shorter one: left out"});
+                          " like a shorter one: left out"});
             continue;
         }
         written.push_back(text);
@@ -253,13 +256,13 @@ void libraryEdits(std::string_view design, const DsnLibrary& library,
                   const std::vector<std::string>& descriptors, std::vector<DesignEdit>& edits) {
     if (!library.jumpers.empty()) {
         writeLogLine({"Jumper descriptors replaced: ", number(library.jumpers.size()),
-                  " found in the library"});
+                      " found in the library"});
         const DsnElement& first = library.jumpers[0];
         if (descriptors.empty()) {
             edits.push_back(removal(first));
         } else {
-            edits.push_back({first.begin, first.end,
-                             joined(descriptors, separatorBefore(design, first))});
+            edits.push_back(
+                {first.begin, first.end, joined(descriptors, separatorBefore(design, first))});
         }
         for (std::size_t i = 1; i < library.jumpers.size(); ++i) {
             edits.push_back(removal(library.jumpers[i]));
@@ -278,7 +281,9 @@ void libraryEdits(std::string_view design, const DsnLibrary& library,
         edits.push_back({library.lastChild.end, library.lastChild.end,
                          separator + joined(descriptors, separator)});
     } else {
-        edits.push_back({library.closeParen, library.closeParen, " " + joined(descriptors, " ")});
+        std::string text = " ";
+        text += joined(descriptors, " ");
+        edits.push_back({library.closeParen, library.closeParen, std::move(text)});
     }
 }
 
@@ -322,8 +327,8 @@ int64_t unitNanometres(std::string_view unit) {
 
 // The grid step is unitNanometres(resolutionUnit) / resolution; lengths are at most a
 // metre and the resolution at most 2^31 - 1, so every product here fits 64 bits.
-std::string formatLength(int64_t nanometres, std::string_view unit,
-                         std::string_view resolutionUnit, int64_t resolution) {
+std::string formatLength(int64_t nanometres, std::string_view unit, std::string_view resolutionUnit,
+                         int64_t resolution) {
     int64_t unitSize = unitNanometres(unit);
     int64_t gridUnit = unitNanometres(resolutionUnit);
     if (unitSize == 0 || nanometres <= 0) {
@@ -339,27 +344,45 @@ std::string formatLength(int64_t nanometres, std::string_view unit,
     return decimal(steps * gridUnit, resolution * unitSize);
 }
 
-std::string applyEdits(std::string_view text, std::vector<DesignEdit> edits) {
-    std::stable_sort(edits.begin(), edits.end(),
-                     [](const DesignEdit& a, const DesignEdit& b) { return a.begin < b.begin; });
-    std::size_t added = 0;
-    for (const DesignEdit& edit : edits) {
-        added += edit.text.size();
-    }
-    std::string result;
-    result.reserve(text.size() + added);
+bool writeEdited(std::string_view text, const std::vector<DesignEdit>& edits,
+                 const std::function<bool(std::string_view)>& write) {
     std::size_t copied = 0;
     for (const DesignEdit& edit : edits) {
-        result.append(text.substr(copied, edit.begin - copied));
-        result.append(edit.text);
+        if (!write(text.substr(copied, edit.begin - copied)) || !write(edit.text)) {
+            return false;
+        }
         copied = edit.end;
     }
-    result.append(text.substr(copied));
+    return write(text.substr(copied));
+}
+
+// Compares the edited text with the text piece by piece, without building it: a second run
+// must not rewrite a large design only to find it the same.
+bool editsChangeNothing(std::string_view text, const std::vector<DesignEdit>& edits) {
+    std::size_t compared = 0;
+    bool same = writeEdited(text, edits, [text, &compared](std::string_view piece) {
+        if (piece.size() > text.size() - compared ||
+            text.substr(compared, piece.size()) != piece) {
+            return false;
+        }
+        compared += piece.size();
+        return true;
+    });
+    return same && compared == text.size();
+}
+
+std::string applyEdits(std::string_view text, const std::vector<DesignEdit>& edits) {
+    std::string result;
+    writeEdited(text, edits, [&result](std::string_view piece) {
+        result.append(piece);
+        return true;
+    });
     return result;
 }
 
 ConvertResult convertDesign(std::string_view design, const JumperOptions& options,
-                            std::string& converted) {
+                            std::vector<DesignEdit>& edits) {
+    edits.clear();
     DsnOutline outline;
     DsnProblem problem;
     if (!readDesignOutline(design, outline, problem)) {
@@ -370,14 +393,15 @@ ConvertResult convertDesign(std::string_view design, const JumperOptions& option
     }
     LengthUnit unit = libraryUnit(outline);
     if (unitNanometres(unit.unit) == 0) {
-        return refuse(offsetIn(design, unit.unit), "unknown unit \"" + std::string(unit.unit) + "\"");
+        return refuse(offsetIn(design, unit.unit),
+                      "unknown unit \"" + std::string(unit.unit) + "\"");
     }
 
-    std::vector<DesignEdit> edits;
     chooseLayer(design, outline, options, edits);
     libraryEdits(design, outline.library, jumperDescriptors(outline, options), edits);
-    converted = applyEdits(design, std::move(edits));
-    if (converted == design) {
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const DesignEdit& a, const DesignEdit& b) { return a.begin < b.begin; });
+    if (editsChangeNothing(design, edits)) {
         writeLogLine({"The design already holds these jumper settings"});
         return ConvertResult::Unchanged;
     }

@@ -7,9 +7,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// One change to the design's text: [begin, end) is replaced by text; begin == end inserts.
+struct DesignEdit {
+    std::size_t begin;
+    std::size_t end;
+    std::string text;
+};
 
 enum class ConvertResult {
     Refused,   // the design is not one the converter can safely edit
@@ -17,11 +25,19 @@ enum class ConvertResult {
     Changed,
 };
 
-// Applies `options` (which must be enabled) to `design`, putting the new text in
-// `converted`. Logs the layer chosen, each descriptor written and every warning; a refusal
-// logs its reason and the byte offset where it was found.
+// Plans how `options` (which must be enabled) go into `design`: `edits` receives the changes
+// in text order, none overlapping. Logs the layer chosen, each descriptor written and every
+// warning; a refusal logs its reason and the byte offset where it was found.
 ConvertResult convertDesign(std::string_view design, const JumperOptions& options,
-                            std::string& converted);
+                            std::vector<DesignEdit>& edits);
+
+// Hands the edited text to `write` piece by piece, in order, without building it whole.
+// Stops, returning false, at the first piece that `write` refuses.
+bool writeEdited(std::string_view text, const std::vector<DesignEdit>& edits,
+                 const std::function<bool(std::string_view)>& write);
+
+// The edited text, whole.
+std::string applyEdits(std::string_view text, const std::vector<DesignEdit>& edits);
 
 // The length of a unit of the Design Language in nanometres; 0 for an unknown unit.
 int64_t unitNanometres(std::string_view unit);
@@ -29,14 +45,5 @@ int64_t unitNanometres(std::string_view unit);
 // A length written in `unit`, rounded to the resolution grid of `resolutionUnit` and
 // `resolution` (steps per unit); a resolution of 0 means no grid. Empty when the length
 // rounds to nothing.
-std::string formatLength(int64_t nanometres, std::string_view unit,
-                         std::string_view resolutionUnit, int64_t resolution);
-
-struct DesignEdit {
-    std::size_t begin;
-    std::size_t end; // [begin, end) is replaced by text; begin == end inserts
-    std::string text;
-};
-
-// The text with the edits made. Edits must not overlap; those at one place keep their order.
-std::string applyEdits(std::string_view text, std::vector<DesignEdit> edits);
+std::string formatLength(int64_t nanometres, std::string_view unit, std::string_view resolutionUnit,
+                         int64_t resolution);

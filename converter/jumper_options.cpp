@@ -68,8 +68,9 @@ bool readUnit(int32_t unit) {
 }
 
 const char* readStep(std::string_view stored, bool millimetres) {
-    std::span<const char* const> steps = millimetres ? std::span<const char* const>(kMillimetreSteps)
-                                                     : std::span<const char* const>(kInchSteps);
+    std::span<const char* const> steps = millimetres
+                                             ? std::span<const char* const>(kMillimetreSteps)
+                                             : std::span<const char* const>(kInchSteps);
     const char* step = steps[storedEntry(steps, stored)];
     if (stored != step) {
         logSubstitution("step", stored, "is not in the list", step);

@@ -11,13 +11,13 @@
 // Lengths are held in micrometres: every step, start and maximum is a whole number of them.
 struct JumperOptions {
     bool enabled = false;
-    bool millimetres = false;       // the unit of the page; lengths are millimetres in both
-    int32_t startMicrometres = 0;   // the Start shown on the page
+    bool millimetres = false;     // the unit of the page; lengths are millimetres in both
+    int32_t startMicrometres = 0; // the Start shown on the page
     int32_t stepMicrometres = 0;
     int32_t maximumMicrometres = 0;
-    std::string_view direction;     // one of the page's direction keywords
-    bool bottomLayer = false;       // false: the top-most layer
-    std::string via;                // the via style without its quotes; empty: none chosen
+    std::string_view direction; // one of the page's direction keywords
+    bool bottomLayer = false;   // false: the top-most layer
+    std::string via;            // the via style without its quotes; empty: none chosen
 };
 
 // The largest maximum length the page takes (three digits), in millimetres.

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -108,20 +109,20 @@ class TemporaryFile {
     bool kept_ = false;
 };
 
-bool writeWhole(HANDLE file, const std::string& text) {
-    std::size_t total = 0;
-    while (total < text.size()) {
-        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - total, kIoChunk));
+bool writeAll(HANDLE file, std::string_view piece) {
+    while (!piece.empty()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(piece.size(), kIoChunk));
         DWORD written = 0;
-        if (!WriteFile(file, text.data() + total, chunk, &written, nullptr) || written == 0) {
+        if (!WriteFile(file, piece.data(), chunk, &written, nullptr) || written == 0) {
             return false;
         }
-        total += written;
+        piece.remove_prefix(written);
     }
-    return FlushFileBuffers(file) != 0;
+    return true;
 }
 
-bool replaceDesign(const std::string& design, const std::string& text) {
+bool replaceDesign(const std::string& design, std::string_view text,
+                   const std::vector<DesignEdit>& edits) {
     DWORD attributes = GetFileAttributesA(design.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         writeLogLine({"Error: the design is read-only: ", design});
@@ -138,7 +139,9 @@ bool replaceDesign(const std::string& design, const std::string& text) {
                           windowsError(GetLastError())});
             return false;
         }
-        if (!writeWhole(file.get(), text)) {
+        bool written = writeEdited(
+            text, edits, [&file](std::string_view piece) { return writeAll(file.get(), piece); });
+        if (!written || !FlushFileBuffers(file.get())) {
             writeLogLine({"Error: new design not written: ", temporary.path(), ": ",
                           windowsError(GetLastError())});
             return false;
@@ -146,8 +149,8 @@ bool replaceDesign(const std::string& design, const std::string& text) {
     }
     std::string backup = design + ".bak";
     if (!CopyFileA(design.c_str(), backup.c_str(), FALSE)) {
-        writeLogLine({"Error: previous design not kept as ", backup, ": ",
-                      windowsError(GetLastError())});
+        writeLogLine(
+            {"Error: previous design not kept as ", backup, ": ", windowsError(GetLastError())});
         return false;
     }
     if (!MoveFileExA(temporary.path().c_str(), design.c_str(),
@@ -190,8 +193,8 @@ int convert(std::string_view commandLine) {
         writeLogLine({"Jumpers are not enabled: nothing to write"});
         return designUnchanged(kExitDone);
     }
-    std::string converted;
-    switch (convertDesign(design, jumperOptionsFrom(settings), converted)) {
+    std::vector<DesignEdit> edits;
+    switch (convertDesign(design, jumperOptionsFrom(settings), edits)) {
     case ConvertResult::Refused:
         return designUnchanged(kExitFailed);
     case ConvertResult::Unchanged:
@@ -199,7 +202,7 @@ int convert(std::string_view commandLine) {
     case ConvertResult::Changed:
         break;
     }
-    if (!replaceDesign(files.design, converted)) {
+    if (!replaceDesign(files.design, design, edits)) {
         return designUnchanged(kExitFailed);
     }
     writeLog("Design written\r\n");

@@ -39,6 +39,17 @@ JumperOptions optionsOf(const StoredJumper& stored) {
     return jumperOptionsFrom(recordOf(stored));
 }
 
+// The converted text, as the converter would write it.
+ConvertResult convert(std::string_view design, const JumperOptions& options,
+                      std::string& converted) {
+    std::vector<DesignEdit> edits;
+    ConvertResult result = convertDesign(design, options, edits);
+    if (result != ConvertResult::Refused) {
+        converted = applyEdits(design, edits);
+    }
+    return result;
+}
+
 // ---- The settings as the page shows them
 
 struct OptionsCase {
@@ -74,44 +85,79 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         OptionsCase{"Millimetres", {}, true, 5000, 2500, 10000, "orthogonal", false, "V30", ""},
         OptionsCase{"Inch",
-                    {.unit = 0, .step = "7.62", .maxLength = "999", .via = "'CCTVIA_(Default)'",
-                     .direction = "Diagonal", .layer = "Bottom"},
-                    false, 5080, 7620, 999000, "diagonal", true, "CCTVIA_(Default)", ""},
-        OptionsCase{"NothingStored",
-                    {.unit = 0, .step = "", .maxLength = "", .via = "", .direction = "",
-                     .layer = ""},
-                    false, 5080, 2540, 100000, "orthogonal", false, "",
-                    "Jumper step empty: 2.54 used\r\n"
-                    "Jumper max. length empty: 100 used\r\n"
-                    "Jumper direction empty: orthogonal used\r\n"
-                    "Jumper layer empty: Top used\r\n"},
-        OptionsCase{"OtherToolsValues",
-                    {.unit = 7, .step = "5.00", .maxLength = "12a", .direction = "up",
-                     .layer = "bot"},
-                    false, 5080, 2540, 100000, "orthogonal", true, "V30",
-                    "Warning: jumper unit 7 is not 1 (mm): inch used\r\n"
-                    "Warning: jumper step \"5.00\" is not in the list: 2.54 used\r\n"
-                    "Warning: jumper max. length \"12a\" is not a number: 100 used\r\n"
-                    "Warning: jumper direction \"up\" is not a direction keyword: orthogonal "
-                    "used\r\n"
-                    "Warning: jumper layer \"bot\" is not a layer keyword: Bottom used\r\n"},
+                    {.unit = 0,
+                     .step = "7.62",
+                     .maxLength = "999",
+                     .via = "'CCTVIA_(Default)'",
+                     .direction = "Diagonal",
+                     .layer = "Bottom"},
+                    false,
+                    5080,
+                    7620,
+                    999000,
+                    "diagonal",
+                    true,
+                    "CCTVIA_(Default)",
+                    ""},
+        OptionsCase{
+            "NothingStored",
+            {.unit = 0, .step = "", .maxLength = "", .via = "", .direction = "", .layer = ""},
+            false,
+            5080,
+            2540,
+            100000,
+            "orthogonal",
+            false,
+            "",
+            "Jumper step empty: 2.54 used\r\n"
+            "Jumper max. length empty: 100 used\r\n"
+            "Jumper direction empty: orthogonal used\r\n"
+            "Jumper layer empty: Top used\r\n"},
+        OptionsCase{
+            "OtherToolsValues",
+            {.unit = 7, .step = "5.00", .maxLength = "12a", .direction = "up", .layer = "bot"},
+            false,
+            5080,
+            2540,
+            100000,
+            "orthogonal",
+            true,
+            "V30",
+            "Warning: jumper unit 7 is not 1 (mm): inch used\r\n"
+            "Warning: jumper step \"5.00\" is not in the list: 2.54 used\r\n"
+            "Warning: jumper max. length \"12a\" is not a number: 100 used\r\n"
+            "Warning: jumper direction \"up\" is not a direction keyword: orthogonal "
+            "used\r\n"
+            "Warning: jumper layer \"bot\" is not a layer keyword: Bottom used\r\n"},
         // The page's combo boxes select the first entry a stored text begins with, searching
         // from the second entry round to the first.
         OptionsCase{"PrefixesSelectAsThePageDoes",
                     {.step = "1", .maxLength = "0050", .layer = "top"},
-                    true, 5000, 10000, 50000, "orthogonal", false, "V30",
+                    true,
+                    5000,
+                    10000,
+                    50000,
+                    "orthogonal",
+                    false,
+                    "V30",
                     "Warning: jumper step \"1\" is not in the list: 10.00 used\r\n"
                     "Warning: jumper layer \"top\" is not a layer keyword: Top used\r\n"},
         OptionsCase{"LongestMaximum",
                     {.maxLength = "999999999"},
-                    true, 5000, 2500, 999000, "orthogonal", false, "V30",
+                    true,
+                    5000,
+                    2500,
+                    999000,
+                    "orthogonal",
+                    false,
+                    "V30",
                     "Warning: jumper max. length \"999999999\" is more than the page takes: 999 "
                     "used\r\n"}),
     [](const testing::TestParamInfo<OptionsCase>& param) { return param.param.name; });
 
 TEST(JumperLengths, RunFromTheStartToTheMaximumInSteps) {
-    JumperOptions options{.startMicrometres = 5080, .stepMicrometres = 2540,
-                          .maximumMicrometres = 12000};
+    JumperOptions options{
+        .startMicrometres = 5080, .stepMicrometres = 2540, .maximumMicrometres = 12000};
     EXPECT_EQ(jumperLengths(options), (std::vector<int32_t>{5080, 7620, 10160}));
     options.maximumMicrometres = 5080;
     EXPECT_EQ(jumperLengths(options), (std::vector<int32_t>{5080}));
@@ -131,12 +177,12 @@ TEST(FormatLength, WritesTheLengthInTheUnitRoundedToTheResolution) {
     };
     const Case cases[] = {
         {5'080'000, "um", "um", 10, "5080"},
-        {5'000'000, "mil", "mil", 10, "196.9"},     // 196.85 mil on a 0.1 mil grid
+        {5'000'000, "mil", "mil", 10, "196.9"}, // 196.85 mil on a 0.1 mil grid
         {5'080'000, "inch", "inch", 2'540'000, "0.2"},
-        {7'500'000, "mm", "mil", 10, "7.50062"},   // 295.3 mil, written in mm
-        {2'540'000, "inch", "inch", 1, ""},        // below the grid
+        {7'500'000, "mm", "mil", 10, "7.50062"}, // 295.3 mil, written in mm
+        {2'540'000, "inch", "inch", 1, ""},      // below the grid
         {2'540'000, "INCH", "mm", 100'000, "0.1"},
-        {7'620'000, "cm", "mm", 0, "0.762"},       // no grid: as exact as written
+        {7'620'000, "cm", "mm", 0, "0.762"},          // no grid: as exact as written
         {5'000'000, "mil", "mm", 3, "196.850393701"}, // 5 mm in mil, cut to nine places
         {5'000'000, "furlong", "mm", 1, ""},
     };
@@ -162,11 +208,10 @@ TEST_P(EditTest, EditsOnlyTheLayerAndTheJumpersAndDoesItOnce) {
     resetFakes();
     JumperOptions options = optionsOf(edit.stored);
     std::string converted;
-    ASSERT_EQ(convertDesign(edit.design, options, converted), ConvertResult::Changed)
-        << capturedLog;
+    ASSERT_EQ(convert(edit.design, options, converted), ConvertResult::Changed) << capturedLog;
     EXPECT_EQ(converted, edit.converted);
     std::string again;
-    EXPECT_EQ(convertDesign(converted, options, again), ConvertResult::Unchanged) << again;
+    EXPECT_EQ(convert(converted, options, again), ConvertResult::Unchanged) << again;
 }
 
 const std::string kPcb = "(pcb b (resolution mil 10)";
@@ -271,10 +316,9 @@ TEST(Edit, LogsTheLayerTheLengthsAndTheVia) {
     std::string converted;
     std::string design = kPcb + " (structure (layer Top (type signal)) (layer Bottom (type "
                                 "jumper))) (library (padstack V30)))";
-    ASSERT_EQ(convertDesign(design, optionsOf({.maxLength = "7"}), converted),
-              ConvertResult::Changed);
-    EXPECT_EQ(capturedLog, "Jumper layer: Top (the top-most of 2 layers, was signal), direction "
-                           "orthogonal\r\n"
+    ASSERT_EQ(convert(design, optionsOf({.maxLength = "7"}), converted), ConvertResult::Changed);
+    EXPECT_EQ(capturedLog, "Jumper layer chosen: Top (the top-most of 2 layers, was signal), "
+                           "direction orthogonal\r\n"
                            "Warning: layer Bottom is a jumper layer too\r\n"
                            "Resolution: mil 10\r\n"
                            "Jumper lengths in mil (the unit of its resolution): 5.00 to 7.00 mm "
@@ -289,8 +333,7 @@ TEST(Edit, LeavesOutLengthsTheGridCannotHold) {
     std::string converted;
     std::string design = "(pcb b (resolution inch 1) (structure (layer T (type signal))) "
                          "(library (padstack W)))";
-    ASSERT_EQ(convertDesign(design, optionsOf({.maxLength = "20"}), converted),
-              ConvertResult::Changed);
+    ASSERT_EQ(convert(design, optionsOf({.maxLength = "20"}), converted), ConvertResult::Changed);
     EXPECT_EQ(converted, "(pcb b (resolution inch 1) (structure (layer T (type jumper) "
                          "(direction orthogonal))) (library (jumper (length 1)) (padstack W)))");
     for (const char* line : {"Warning: no padstack V30 in the library: use_via left out\r\n",
@@ -318,7 +361,7 @@ TEST(Edit, RefusesDesignsItCannotEdit) {
     for (const Case& c : cases) {
         resetFakes();
         std::string converted = "untouched";
-        EXPECT_EQ(convertDesign(c.design, optionsOf({}), converted), ConvertResult::Refused);
+        EXPECT_EQ(convert(c.design, optionsOf({}), converted), ConvertResult::Refused);
         EXPECT_EQ(capturedLog, c.log);
         EXPECT_EQ(converted, "untouched");
     }
@@ -350,7 +393,8 @@ std::vector<std::string> keptParts(const std::string& design, bool bottom) {
         design.substr(library.end),
     };
     for (const DsnPadstack& padstack : outline.library.padstacks) {
-        parts.push_back(design.substr(padstack.whole.begin, padstack.whole.end - padstack.whole.begin));
+        parts.push_back(
+            design.substr(padstack.whole.begin, padstack.whole.end - padstack.whole.begin));
     }
     return parts;
 }
@@ -362,16 +406,18 @@ TEST_P(DesignFileTest, ConvertsOnceAndKeepsEveryOtherByte) {
     ASSERT_FALSE(design.empty());
     for (bool bottom : {false, true}) {
         resetFakes();
-        StoredJumper stored{.unit = 0, .step = "2.54", .maxLength = "20",
-                            .via = "Via[0-1]_800:400_um", .direction = "diagonal",
+        StoredJumper stored{.unit = 0,
+                            .step = "2.54",
+                            .maxLength = "20",
+                            .via = "Via[0-1]_800:400_um",
+                            .direction = "diagonal",
                             .layer = bottom ? "Bottom" : "Top"};
         JumperOptions options = optionsOf(stored);
         std::string converted;
-        ASSERT_EQ(convertDesign(design, options, converted), ConvertResult::Changed)
-            << capturedLog;
+        ASSERT_EQ(convert(design, options, converted), ConvertResult::Changed) << capturedLog;
         EXPECT_EQ(keptParts(converted, bottom), keptParts(design, bottom));
         std::string again;
-        EXPECT_EQ(convertDesign(converted, options, again), ConvertResult::Unchanged);
+        EXPECT_EQ(convert(converted, options, again), ConvertResult::Unchanged);
         EXPECT_NE(converted.find("(type jumper)"), std::string::npos);
         EXPECT_NE(converted.find("(direction diagonal)"), std::string::npos);
         EXPECT_NE(converted.find("(jumper (length "), std::string::npos);
@@ -390,9 +436,9 @@ TEST(DesignFile, TheExampleGetsTheBoardsVia) {
     resetFakes();
     std::string design = readFile(std::string(MORVANE_SOURCE_DIR) + "/examples/cpu-board.dsn");
     std::string converted;
-    ASSERT_EQ(convertDesign(design, optionsOf({.maxLength = "6", .via = "'CCTVIA_(Default)'"}),
-                            converted),
-              ConvertResult::Changed);
+    ASSERT_EQ(
+        convert(design, optionsOf({.maxLength = "6", .via = "'CCTVIA_(Default)'"}), converted),
+        ConvertResult::Changed);
     EXPECT_NE(converted.find("    (jumper (length 196.9) (use_via 'CCTVIA_(Default)'))\n"
                              "    (padstack TH_62\n"),
               std::string::npos)
