@@ -1,11 +1,13 @@
-# The release ZIP: morvane.exe for x64 and for x86, each in its own folder, with the user
-# guide and the licence. The x86 exe comes from the windows-x86 build beside this one.
+# The release ZIP: morvane.exe and morvane-convert.exe for x64 and for x86, each
+# architecture in its own folder, with the user guide and the licence. The x86 programs come
+# from the windows-x86 build beside this one.
 set(MORVANE_RELEASE_VERSION "1.4b")
-set(MORVANE_X86_EXE ${CMAKE_SOURCE_DIR}/build/windows-x86/bin/morvane.exe
-    CACHE FILEPATH "The x86 morvane.exe to ship beside this build's x64 one")
+set(MORVANE_X86_BIN ${CMAKE_SOURCE_DIR}/build/windows-x86/bin
+    CACHE PATH "The folder of the x86 programs to ship beside this build's x64 ones")
 
-install(TARGETS morvane RUNTIME DESTINATION x64)
-install(FILES ${MORVANE_X86_EXE} DESTINATION x86 OPTIONAL)
+install(TARGETS morvane morvane-convert RUNTIME DESTINATION x64)
+install(FILES ${MORVANE_X86_BIN}/morvane.exe ${MORVANE_X86_BIN}/morvane-convert.exe
+        DESTINATION x86 OPTIONAL)
 install(FILES ${CMAKE_SOURCE_DIR}/docs/user-guide.md ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION .)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/images DESTINATION . OPTIONAL)
 

@@ -1,15 +1,15 @@
 #!/bin/bash
-# The main job, end to end: builds morvane.exe and the stand-in converter and router, points
-# the settings of a private Wine prefix at the stand-ins with the converter enabled, runs
-# Morvane on the example board as a board editor would, and prints the log and what each
-# stand-in received.
+# The main job, end to end: builds morvane.exe, its converter morvane-convert.exe and a
+# stand-in router, stores settings in a private Wine prefix (converter enabled, jumpers on),
+# runs Morvane on a copy of the example board as a board editor would, and prints Morvane's
+# log, the converter's log, how the converter changed the design, and what the router got.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 scripts/install-deps.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target morvane stand_in_converter stand_in_router >/dev/null
+cmake --build --preset windows --target morvane morvane-convert stand_in_router >/dev/null
 
 demo=$root/build/demo
 export WINEPREFIX=$demo/wineprefix WINE_LOADER=/usr/lib/wine/wine64
@@ -18,21 +18,31 @@ wine=$WINE_LOADER
 trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 tests/wine/prepare-prefix.sh
 
-# Morvane sits where the board editor would start the router; the log goes next to it.
-mkdir -p "$demo/editor"
-cp build/windows/bin/morvane.exe "$demo/editor/"
-rm -f "$demo/editor/kvxdebug.txt" "$demo/records.txt"
+# Morvane and its converter sit where the board editor would start the router; their logs
+# go next to them. The editor writes the board and design files into the board's folder.
+rm -rf "$demo/editor" "$demo/boards" "$demo/records.txt"
+mkdir -p "$demo/editor" "$demo/boards"
+cp build/windows/bin/morvane.exe build/windows/bin/morvane-convert.exe "$demo/editor/"
+cp examples/cpu-board.pcb examples/cpu-board.dsn examples/route.do "$demo/boards/"
 
 windows_path() { "$wine" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
-bin=build/windows/bin
-"$wine" reg add 'HKCU\Software\KVX' /v SCPath /t REG_SZ /d "$(windows_path "$bin/stand_in_router.exe")" /f >/dev/null
-"$wine" reg add 'HKCU\Software\KVX' /v SEXEPath /t REG_SZ /d "$(windows_path "$bin/stand_in_converter.exe")" /f >/dev/null
-"$wine" reg add 'HKCU\Software\KVX' /v SCEnable /t REG_DWORD /d 1 /f >/dev/null
+set_value() { "$wine" reg add 'HKCU\Software\KVX' /v "$1" /t "$2" /d "$3" /f >/dev/null; }
+set_value SCPath REG_SZ "$(windows_path build/windows/bin/stand_in_router.exe)"
+set_value SEXEPath REG_SZ "$(windows_path "$demo/editor/morvane-convert.exe")"
+set_value SCEnable REG_DWORD 1
+# The Jumper page's settings: jumpers on the bottom layer, 5.08 mm to 15 mm in inch steps,
+# through the board's default via.
+set_value JEnable REG_DWORD 1
+set_value JUnit REG_DWORD 0
+set_value JStep REG_SZ 2.54
+set_value JMaxLength REG_SZ 15
+set_value JVia REG_SZ "'CCTVIA_(Default)'"
+set_value JDir REG_SZ orthogonal
+set_value JLayer REG_SZ Bottom
 
-records=$(windows_path "$demo/records.txt")
-export STANDIN_CONVERTER_RECORD=$records STANDIN_ROUTER_RECORD=$records
-design=$(windows_path "$root/examples/cpu-board.dsn")
-do_file=$(windows_path "$root/examples/route.do")
+export STANDIN_ROUTER_RECORD=$(windows_path "$demo/records.txt")
+design=$(windows_path "$demo/boards/cpu-board.dsn")
+do_file=$(windows_path "$demo/boards/route.do")
 
 echo "== Running: morvane.exe -design $design -do $do_file -quit"
 set +e
@@ -41,5 +51,9 @@ echo "== Exit code: $?"
 set -e
 echo "== kvxdebug.txt"
 tr -d '\r' <"$demo/editor/kvxdebug.txt"
-echo "== What the stand-ins received"
+echo "== kvxconvert.txt"
+tr -d '\r' <"$demo/editor/kvxconvert.txt"
+echo "== What the converter changed (cpu-board.dsn.bak to cpu-board.dsn)"
+diff "$demo/boards/cpu-board.dsn.bak" "$demo/boards/cpu-board.dsn" || true
+echo "== What the stand-in router received"
 cat "$demo/records.txt"
