@@ -497,6 +497,11 @@ bool DesignReader::checkEnd(std::size_t pcbBegin) {
 }
 
 bool DesignReader::read() {
+    // A byte order mark that an editor put before the text is passed over, and kept.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text_.starts_with(kByteOrderMark)) {
+        position_ = lastTokenEnd_ = kByteOrderMark.size();
+    }
     Token open = next();
     if (open.kind == TokenKind::End) {
         return fail(open.begin, "the design is empty");

@@ -170,6 +170,16 @@ TEST(DesignOutline, FindsWhatTheJumperEditNeeds) {
     EXPECT_EQ(design.substr(outline.library.lastChild.begin, 8), "(jumper ");
 }
 
+TEST(DesignOutline, PassesOverAByteOrderMark) {
+    const std::string design = "\xEF\xBB\xBF(pcb b (structure (layer T)) (library))";
+    DsnOutline outline;
+    DsnProblem problem;
+    ASSERT_TRUE(readDesignOutline(design, outline, problem)) << problem.message;
+    EXPECT_EQ(outline.layers[0].whole.begin, 21u); // offsets count the mark
+    EXPECT_FALSE(readDesignOutline("\xEF\xBB(pcb b (structure (layer T)) (library))", outline,
+                                   problem));
+}
+
 TEST(UnquotedId, DropsTheQuoteCharacterOnly) {
     EXPECT_EQ(unquotedId("\"Via[0-1]_800:400_um\"", '"'), "Via[0-1]_800:400_um");
     EXPECT_EQ(unquotedId("'CCTVIA_(Default)'", '\''), "CCTVIA_(Default)");
