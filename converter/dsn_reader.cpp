@@ -1,5 +1,7 @@
 #include "dsn_reader.h"
 
+#include "common/ascii_text.h"
+
 #include <array>
 #include <string>
 
@@ -9,21 +11,9 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Keywords are compared without regard to the case of ASCII letters.
 bool isKeyword(std::string_view token, std::string_view keyword) {
-    if (token.size() != keyword.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < token.size(); ++i) {
-        if (lowerAscii(token[i]) != keyword[i]) {
-            return false;
-        }
-    }
-    return true;
+    return equalsIgnoringCase(token, keyword);
 }
 
 enum class TokenKind { End, Open, Close, Atom };

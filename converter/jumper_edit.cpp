@@ -1,5 +1,6 @@
 #include "jumper_edit.h"
 
+#include "common/ascii_text.h"
 #include "diag/log.h"
 #include "dsn_reader.h"
 
@@ -32,16 +33,6 @@ constexpr int64_t kDefaultResolution = 2'540'000;
 constexpr int64_t kLargestResolution = std::numeric_limits<int32_t>::max();
 // Digits written after the point at most; enough for any grid of a usable resolution.
 constexpr int kFractionDigits = 9;
-
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lowerAscii(x) == lowerAscii(y);
-           });
-}
 
 std::string number(std::size_t value) {
     return std::to_string(value);
@@ -361,8 +352,7 @@ bool writeEdited(std::string_view text, const std::vector<DesignEdit>& edits,
 bool editsChangeNothing(std::string_view text, const std::vector<DesignEdit>& edits) {
     std::size_t compared = 0;
     bool same = writeEdited(text, edits, [text, &compared](std::string_view piece) {
-        if (piece.size() > text.size() - compared ||
-            text.substr(compared, piece.size()) != piece) {
+        if (piece.size() > text.size() - compared || text.substr(compared, piece.size()) != piece) {
             return false;
         }
         compared += piece.size();

@@ -1,5 +1,6 @@
 #include "jumper_options.h"
 
+#include "common/ascii_text.h"
 #include "common/bounded_text.h"
 #include "diag/log.h"
 #include "sheet/sheet_values.h"
@@ -28,19 +29,6 @@ int32_t micrometresOf(std::string_view text) {
         }
     }
     return whole * 1000 + hundredths * 10;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // An empty value takes the page's default, as the page shows it; any other value read

@@ -2,6 +2,8 @@
 // address and the double-click test.
 #pragma once
 
+#include "common/ascii_text.h"
+
 #include <array>
 #include <span>
 #include <string_view>
@@ -28,24 +30,12 @@ inline constexpr std::array<const char*, 2> kLayerKeywords = {"Top", "Bottom"};
 // begins with it, letters compared without regard to case, searching from entry 1 round to
 // entry 0; entry 0 when none does or the text is empty.
 constexpr std::size_t storedEntry(std::span<const char* const> entries, std::string_view stored) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    auto beginsWith = [&](std::string_view entry) {
-        if (entry.size() < stored.size()) {
-            return false;
-        }
-        for (std::size_t i = 0; i < stored.size(); ++i) {
-            if (lower(entry[i]) != lower(stored[i])) {
-                return false;
-            }
-        }
-        return true;
-    };
     if (stored.empty()) {
         return 0;
     }
     for (std::size_t i = 1; i <= entries.size(); ++i) {
         std::size_t index = i % entries.size();
-        if (beginsWith(entries[index])) {
+        if (startsWithIgnoringCase(entries[index], stored)) {
             return index;
         }
     }
