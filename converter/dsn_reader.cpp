@@ -51,6 +51,9 @@ class DesignReader {
     bool finishList(const ListStart& list, std::size_t& end);
     bool readAtoms(const ListStart& list, std::string_view* atoms, std::size_t count,
                    std::size_t& end);
+    template <typename OnAtom, typename OnList>
+    bool readChildren(const ListStart& list, std::string_view name, Token& close, OnAtom onAtom,
+                      OnList onList);
     bool readParser(const ListStart& list);
     bool readParserSetting(const ListStart& list);
     bool readResolution(const ListStart& list);
@@ -265,33 +268,45 @@ bool DesignReader::readParserSetting(const ListStart& list) {
     return true;
 }
 
-bool DesignReader::readParser(const ListStart& parser) {
-    if (parser.first.kind != TokenKind::Atom) {
-        std::size_t end = 0;
-        return finishList(parser, end);
-    }
+// Reads a list's children up to its end: `onAtom` is given each atom, `onList` each list
+// inside (opened by the token it is given), which it must read to its end. `close` receives
+// the list's ')'.
+template <typename OnAtom, typename OnList>
+bool DesignReader::readChildren(const ListStart& list, std::string_view name, Token& close,
+                                OnAtom onAtom, OnList onList) {
     for (;;) {
         Token token = next();
         switch (token.kind) {
         case TokenKind::Atom:
+            onAtom(token);
             break;
-        case TokenKind::Open: {
-            ListStart child = startList(token);
+        case TokenKind::Open:
+            if (!onList(token)) {
+                return false;
+            }
+            break;
+        case TokenKind::Close:
+            close = token;
+            return true;
+        case TokenKind::End:
+            return fail(list.open.begin,
+                        "unbalanced: the (" + std::string(name) + " ...) list is never closed");
+        }
+    }
+}
+
+bool DesignReader::readParser(const ListStart& parser) {
+    Token close;
+    return readChildren(
+        parser, "parser", close, [](const Token&) {},
+        [this](const Token& open) {
+            ListStart child = startList(open);
             std::size_t end = 0;
             bool known = isKeyword(child.keyword, "string_quote") ||
                          isKeyword(child.keyword, "space_in_quoted_tokens") ||
                          isKeyword(child.keyword, "case_sensitive");
-            if (!(known ? readParserSetting(child) : finishList(child, end))) {
-                return false;
-            }
-            break;
-        }
-        case TokenKind::Close:
-            return true;
-        case TokenKind::End:
-            return fail(parser.open.begin, "unbalanced: the (parser ...) list is never closed");
-        }
-    }
+            return known ? readParserSetting(child) : finishList(child, end);
+        });
 }
 
 bool DesignReader::readResolution(const ListStart& list) {
@@ -311,125 +326,102 @@ bool DesignReader::readResolution(const ListStart& list) {
 bool DesignReader::readLayer(const ListStart& list) {
     DsnLayer layer;
     bool named = false;
-    for (;;) {
-        Token token = next();
-        switch (token.kind) {
-        case TokenKind::Atom:
-            if (!named) {
-                named = true;
-                layer.name = element(token, token.end);
-                layer.nameText = text(token);
-            }
-            break;
-        case TokenKind::Open: {
-            ListStart child = startList(token);
-            std::size_t end = 0;
-            std::string_view value;
-            bool isType = isKeyword(child.keyword, "type");
-            bool isDirection = isKeyword(child.keyword, "direction");
-            if (!(isType || isDirection ? readAtoms(child, &value, 1, end)
-                                        : finishList(child, end))) {
-                return false;
-            }
-            DsnElement childElement = element(token, end);
-            if (layer.firstChild.end == 0) {
-                layer.firstChild = childElement;
-            }
-            if (isType) {
-                if (layer.types.empty()) {
-                    layer.firstTypeValue = value;
-                }
-                layer.types.push_back(childElement);
-            } else if (isDirection) {
-                layer.directions.push_back(childElement);
-            }
-            if (isType || isKeyword(child.keyword, "property")) {
-                layer.lastTypeOrProperty = childElement;
-            }
-            break;
+    auto onAtom = [&](const Token& token) {
+        if (!named) {
+            named = true;
+            layer.name = element(token, token.end);
+            layer.nameText = text(token);
         }
-        case TokenKind::Close:
-            if (!named) {
-                return fail(list.open.begin, "a (layer ...) without a name");
-            }
-            layer.whole = element(list.open, token.end);
-            outline_.layers.push_back(std::move(layer));
-            return true;
-        case TokenKind::End:
-            return fail(list.open.begin, "unbalanced: the (layer ...) list is never closed");
+    };
+    auto onList = [&](const Token& open) {
+        ListStart child = startList(open);
+        std::size_t end = 0;
+        std::string_view value;
+        bool isType = isKeyword(child.keyword, "type");
+        bool isDirection = isKeyword(child.keyword, "direction");
+        if (!(isType || isDirection ? readAtoms(child, &value, 1, end) : finishList(child, end))) {
+            return false;
         }
+        DsnElement childElement = element(open, end);
+        if (layer.firstChild.end == 0) {
+            layer.firstChild = childElement;
+        }
+        if (isType) {
+            if (layer.types.empty()) {
+                layer.firstTypeValue = value;
+            }
+            layer.types.push_back(childElement);
+        } else if (isDirection) {
+            layer.directions.push_back(childElement);
+        }
+        if (isType || isKeyword(child.keyword, "property")) {
+            layer.lastTypeOrProperty = childElement;
+        }
+        return true;
+    };
+    Token close;
+    if (!readChildren(list, "layer", close, onAtom, onList)) {
+        return false;
     }
+    if (!named) {
+        return fail(list.open.begin, "a (layer ...) without a name");
+    }
+    layer.whole = element(list.open, close.end);
+    outline_.layers.push_back(std::move(layer));
+    return true;
 }
 
 bool DesignReader::readStructure(const ListStart& structure) {
-    for (;;) {
-        Token token = next();
-        switch (token.kind) {
-        case TokenKind::Atom:
-            break;
-        case TokenKind::Open: {
-            ListStart child = startList(token);
+    Token close;
+    return readChildren(
+        structure, "structure", close, [](const Token&) {},
+        [this](const Token& open) {
+            ListStart child = startList(open);
             std::size_t end = 0;
-            if (!(isKeyword(child.keyword, "layer") ? readLayer(child) : finishList(child, end))) {
-                return false;
-            }
-            break;
-        }
-        case TokenKind::Close:
-            return true;
-        case TokenKind::End:
-            return fail(structure.open.begin,
-                        "unbalanced: the (structure ...) list is never closed");
-        }
-    }
+            return isKeyword(child.keyword, "layer") ? readLayer(child) : finishList(child, end);
+        });
 }
 
 bool DesignReader::readLibrary(const ListStart& library) {
     DsnLibrary& result = outline_.library;
-    for (;;) {
-        Token token = next();
-        switch (token.kind) {
-        case TokenKind::Atom:
-            break;
-        case TokenKind::Open: {
-            ListStart child = startList(token);
-            std::size_t end = 0;
-            bool read = true;
-            if (isKeyword(child.keyword, "unit")) {
-                std::string_view unit;
-                read = readAtoms(child, &unit, 1, end);
-                if (result.unit.empty()) {
-                    result.unit = unit;
-                }
-            } else if (isKeyword(child.keyword, "padstack")) {
-                // Only the id matters: the rest of a padstack is passed over.
-                Token idToken = next();
-                std::string_view id =
-                    idToken.kind == TokenKind::Atom ? text(idToken) : std::string_view{};
-                read = finishList(ListStart{.open = token, .first = idToken, .keyword = id}, end);
-                if (read) {
-                    result.padstacks.push_back({.id = id, .whole = element(token, end)});
-                }
-            } else {
-                read = finishList(child, end);
-                if (read && isKeyword(child.keyword, "jumper")) {
-                    result.jumpers.push_back(element(token, end));
-                }
+    auto onList = [&](const Token& open) {
+        ListStart child = startList(open);
+        std::size_t end = 0;
+        bool read = true;
+        if (isKeyword(child.keyword, "unit")) {
+            std::string_view unit;
+            read = readAtoms(child, &unit, 1, end);
+            if (result.unit.empty()) {
+                result.unit = unit;
             }
-            if (!read) {
-                return false;
+        } else if (isKeyword(child.keyword, "padstack")) {
+            // Only the id matters: the rest of a padstack is passed over.
+            Token idToken = next();
+            std::string_view id =
+                idToken.kind == TokenKind::Atom ? text(idToken) : std::string_view{};
+            read = finishList(ListStart{.open = open, .first = idToken, .keyword = id}, end);
+            if (read) {
+                result.padstacks.push_back({.id = id, .whole = element(open, end)});
             }
-            result.lastChild = element(token, end);
-            break;
+        } else {
+            read = finishList(child, end);
+            if (read && isKeyword(child.keyword, "jumper")) {
+                result.jumpers.push_back(element(open, end));
+            }
         }
-        case TokenKind::Close:
-            result.whole = element(library.open, token.end);
-            result.closeParen = token.begin;
-            return true;
-        case TokenKind::End:
-            return fail(library.open.begin, "unbalanced: the (library ...) list is never closed");
+        if (read) {
+            result.lastChild = element(open, end);
         }
+        return read;
+    };
+    Token close;
+    if (!readChildren(
+            library, "library", close, [](const Token&) {}, onList)) {
+        return false;
     }
+    result.whole = element(library.open, close.end);
+    result.closeParen = close.begin;
+    return true;
 }
 
 bool DesignReader::readPcbChild(const ListStart& list) {
@@ -503,23 +495,13 @@ bool DesignReader::read() {
     if (!isKeyword(pcb.keyword, "pcb")) {
         return fail(pcb.first.begin, "the design is not a (pcb ...) list");
     }
-    for (;;) {
-        Token token = next();
-        switch (token.kind) {
-        case TokenKind::Atom:
-            break;
-        case TokenKind::Open:
-            if (!readPcbChild(startList(token))) {
-                return false;
-            }
-            break;
-        case TokenKind::Close:
-            outline_.pcbCloseParen = token.begin;
-            return checkEnd(open.begin);
-        case TokenKind::End:
-            return fail(open.begin, "unbalanced: the (pcb ...) list is never closed");
-        }
+    Token close;
+    if (!readChildren(
+            pcb, "pcb", close, [](const Token&) {},
+            [this](const Token& child) { return readPcbChild(startList(child)); })) {
+        return false;
     }
+    return checkEnd(open.begin);
 }
 
 } // namespace

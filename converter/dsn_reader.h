@@ -56,7 +56,6 @@ struct DsnOutline {
     std::vector<DsnLayer> layers; // in file order: the first is the top-most
     bool hasLibrary = false;
     DsnLibrary library;
-    std::size_t pcbCloseParen = 0;
 };
 
 // Why a design was refused, and where.
