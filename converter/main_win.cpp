@@ -89,24 +89,25 @@ bool readDesign(const std::string& path, std::string& text) {
     return true;
 }
 
-// The new design is written beside the old one and only then takes its place, so that at
-// every moment the design file is whole: the old one or the new one.
-class TemporaryFile {
+// A file that this run makes beside the design: removed at the end unless it was renamed
+// or is to stay. A file of that name that the run could not create is not its own.
+class OwnFile {
   public:
-    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (!kept_) {
+    explicit OwnFile(std::string path) : path_(std::move(path)) {}
+    OwnFile(const OwnFile&) = delete;
+    OwnFile& operator=(const OwnFile&) = delete;
+    ~OwnFile() {
+        if (owned_) {
             DeleteFileA(path_.c_str());
         }
     }
     const std::string& path() const { return path_; }
-    void keep() { kept_ = true; }
+    void created() { owned_ = true; }
+    void release() { owned_ = false; }
 
   private:
     std::string path_;
-    bool kept_ = false;
+    bool owned_ = false;
 };
 
 bool writeAll(HANDLE file, std::string_view piece) {
@@ -121,46 +122,84 @@ bool writeAll(HANDLE file, std::string_view piece) {
     return true;
 }
 
-bool replaceDesign(const std::string& design, std::string_view text,
-                   const std::vector<DesignEdit>& edits) {
-    DWORD attributes = GetFileAttributesA(design.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        writeLogLine({"Error: the design is read-only: ", design});
+constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+
+bool isReadOnlyOrFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+}
+
+// Writes the new design beside the old one and flushes it.
+bool writeNewDesign(OwnFile& file, std::string_view text, const std::vector<DesignEdit>& edits) {
+    KernelHandle handle(CreateFileA(file.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.valid()) {
+        writeLogLine(
+            {"Error: new design not created: ", file.path(), ": ", windowsError(GetLastError())});
         return false;
     }
-    TemporaryFile temporary(design + ".morvane-" + number(GetCurrentProcessId()) + ".tmp");
-    {
-        // Created only when that name is free, so nothing of anyone else's is overwritten.
-        KernelHandle file(CreateFileA(temporary.path().c_str(), GENERIC_WRITE, 0, nullptr,
-                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid()) {
-            temporary.keep();
-            writeLogLine({"Error: new design not created: ", temporary.path(), ": ",
-                          windowsError(GetLastError())});
-            return false;
-        }
-        bool written = writeEdited(
-            text, edits, [&file](std::string_view piece) { return writeAll(file.get(), piece); });
-        if (!written || !FlushFileBuffers(file.get())) {
-            writeLogLine({"Error: new design not written: ", temporary.path(), ": ",
-                          windowsError(GetLastError())});
-            return false;
-        }
+    file.created();
+    bool written = writeEdited(
+        text, edits, [&handle](std::string_view piece) { return writeAll(handle.get(), piece); });
+    if (!written || !FlushFileBuffers(handle.get())) {
+        writeLogLine(
+            {"Error: new design not written: ", file.path(), ": ", windowsError(GetLastError())});
+        return false;
     }
-    std::string backup = design + ".bak";
-    if (!CopyFileA(design.c_str(), backup.c_str(), FALSE)) {
+    return true;
+}
+
+enum class Replacement { Failed, Done, DoneWithoutBackup };
+
+// The design file names a whole design at every moment, and <design>.bak changes only once
+// the new design is in place: until then the old design waits under a name of its own.
+// Should that last rename fail, the old design is put back, so that a failed run leaves
+// both files as they were.
+Replacement replaceDesign(const std::string& design, std::string_view text,
+                          const std::vector<DesignEdit>& edits) {
+    const std::string backup = design + ".bak";
+    if (isReadOnlyOrFolder(design)) {
+        writeLogLine({"Error: the design is read-only: ", design});
+        return Replacement::Failed;
+    }
+    if (isReadOnlyOrFolder(backup)) {
+        writeLogLine(
+            {"Error: the previous design cannot be kept: ", backup, " is read-only or a folder"});
+        return Replacement::Failed;
+    }
+    const std::string ownName = design + ".morvane-" + number(GetCurrentProcessId());
+    OwnFile converted(ownName + ".tmp");
+    if (!writeNewDesign(converted, text, edits)) {
+        return Replacement::Failed;
+    }
+    OwnFile previous(ownName + ".bak");
+    if (!CopyFileA(design.c_str(), previous.path().c_str(), TRUE)) {
+        writeLogLine({"Error: previous design not copied: ", windowsError(GetLastError())});
+        return Replacement::Failed;
+    }
+    previous.created();
+    if (!MoveFileExA(converted.path().c_str(), design.c_str(), kReplace)) {
+        writeLogLine({"Error: design not replaced: ", windowsError(GetLastError())});
+        return Replacement::Failed;
+    }
+    converted.release();
+    if (!MoveFileExA(previous.path().c_str(), backup.c_str(), kReplace)) {
         writeLogLine(
             {"Error: previous design not kept as ", backup, ": ", windowsError(GetLastError())});
-        return false;
+        if (MoveFileExA(previous.path().c_str(), design.c_str(), kReplace)) {
+            previous.release();
+            writeLogLine({"Previous design put back"});
+            return Replacement::Failed;
+        }
+        previous.release();
+        writeLogLine({"Error: previous design not put back: ", windowsError(GetLastError()),
+                      "; it is kept as ", previous.path()});
+        return Replacement::DoneWithoutBackup;
     }
-    if (!MoveFileExA(temporary.path().c_str(), design.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        writeLogLine({"Error: design not replaced: ", windowsError(GetLastError())});
-        return false;
-    }
-    temporary.keep();
+    previous.release();
     writeLogLine({"Previous design kept as ", backup});
-    return true;
+    return Replacement::Done;
 }
 
 int designUnchanged(int exitCode) {
@@ -202,11 +241,12 @@ int convert(std::string_view commandLine) {
     case ConvertResult::Changed:
         break;
     }
-    if (!replaceDesign(files.design, design, edits)) {
+    Replacement replacement = replaceDesign(files.design, design, edits);
+    if (replacement == Replacement::Failed) {
         return designUnchanged(kExitFailed);
     }
     writeLog("Design written\r\n");
-    return kExitDone;
+    return replacement == Replacement::Done ? kExitDone : kExitFailed;
 }
 
 } // namespace
