@@ -7,10 +7,6 @@
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 // Keywords are compared without regard to the case of ASCII letters.
 bool isKeyword(std::string_view token, std::string_view keyword) {
     return equalsIgnoringCase(token, keyword);
@@ -102,7 +98,7 @@ std::size_t DesignReader::quotedSegmentEnd(std::size_t quote, bool& unterminated
         if (c == quoteChar) {
             return p + 1;
         }
-        if (!spaces && isBlank(c)) {
+        if (!spaces && isDsnBlank(c)) {
             return p;
         }
     }
@@ -114,7 +110,7 @@ Token DesignReader::next() {
     Token token;
     token.gapBegin = lastTokenEnd_;
     std::size_t p = position_;
-    while (p < text_.size() && isBlank(text_[p])) {
+    while (p < text_.size() && isDsnBlank(text_[p])) {
         ++p;
     }
     token.begin = p;
@@ -132,7 +128,7 @@ Token DesignReader::next() {
         const char quoteChar = outline_.stringQuote;
         while (p < text_.size()) {
             c = text_[p];
-            if (isBlank(c) || c == '(' || c == ')') {
+            if (isDsnBlank(c) || c == '(' || c == ')') {
                 break;
             }
             if (quoteChar != '\0' && c == quoteChar) {
@@ -255,11 +251,14 @@ bool DesignReader::readParserSetting(const ListStart& list) {
         return false;
     }
     if (isKeyword(list.keyword, "string_quote")) {
-        // Quoting starts once the quote character is known; up to here it is plain text.
-        if (value.size() == 1) {
-            outline_.stringQuote = value[0];
-            skipStops_[static_cast<unsigned char>(value[0])] = true;
+        // Only these three may quote: any other byte could stand in the keywords and numbers
+        // the converter writes, which would then read as quoted text.
+        if (value != "'" && value != "\"" && value != "$") {
+            return fail(list.open.begin, "the quote character is not ', \" or $");
         }
+        // Quoting starts once the quote character is known; up to here it is plain text.
+        outline_.stringQuote = value[0];
+        skipStops_[static_cast<unsigned char>(value[0])] = true;
     } else if (isKeyword(list.keyword, "space_in_quoted_tokens")) {
         outline_.spaceInQuotedTokens = isKeyword(value, "on");
     } else {

@@ -68,5 +68,10 @@ struct DsnProblem {
 // not one balanced (pcb ...) s-expression holding a (structure ...) and a (library ...).
 bool readDesignOutline(std::string_view text, DsnOutline& outline, DsnProblem& problem);
 
+// The bytes that separate tokens.
+constexpr bool isDsnBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
 // An id without the quote characters that delimit its quoted parts.
 std::string unquotedId(std::string_view id, char stringQuote);

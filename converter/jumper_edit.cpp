@@ -232,7 +232,14 @@ std::vector<std::string> jumperDescriptors(const DsnOutline& outline,
         written.push_back(text);
         std::string descriptor = "(jumper (length " + text + ")";
         if (!via.empty()) {
-            descriptor += " (use_via " + std::string(via) + ")";
+            descriptor += " (use_via " + std::string(via);
+            // With space_in_quoted_tokens off a blank may be what closes the id's last quoted
+            // part: it then keeps the blank before the ')'.
+            if (outline.stringQuote != '\0' &&
+                std::count(via.begin(), via.end(), outline.stringQuote) % 2 != 0) {
+                descriptor += ' ';
+            }
+            descriptor += ")";
         }
         descriptor += ")";
         writeLogLine({"Jumper descriptor: ", descriptor});
@@ -272,9 +279,38 @@ void libraryEdits(std::string_view design, const DsnLibrary& library,
         edits.push_back({library.lastChild.end, library.lastChild.end,
                          separator + joined(descriptors, separator)});
     } else {
+        // Before the blanks that precede the ')', which a second run would take as the
+        // separator of the descriptors.
+        std::size_t at = library.closeParen;
+        while (at > 0 && isDsnBlank(design[at - 1])) {
+            --at;
+        }
         std::string text = " ";
         text += joined(descriptors, " ");
-        edits.push_back({library.closeParen, library.closeParen, std::move(text)});
+        edits.push_back({at, at, std::move(text)});
+    }
+}
+
+// A removal must not take away the blank that ends an atom before it: without it the atom
+// would run on into the next token, and a quoted text that blanks end (with
+// space_in_quoted_tokens off) even over parentheses. One blank stays there. The token
+// before may be the text of an earlier edit.
+void keepTokensApart(std::string_view design, std::vector<DesignEdit>& edits) {
+    auto isAtomByte = [](char c) { return c != '(' && c != ')' && !isDsnBlank(c); };
+    char last = '(';
+    std::size_t copied = 0;
+    for (DesignEdit& edit : edits) {
+        if (edit.begin > copied) {
+            last = design[edit.begin - 1];
+        }
+        if (edit.text.empty() && edit.begin < edit.end && edit.end < design.size() &&
+            isAtomByte(last) && !isDsnBlank(design[edit.end])) {
+            edit.text.push_back(' ');
+        }
+        if (!edit.text.empty()) {
+            last = edit.text.back();
+        }
+        copied = edit.end;
     }
 }
 
@@ -391,6 +427,7 @@ ConvertResult convertDesign(std::string_view design, const JumperOptions& option
     libraryEdits(design, outline.library, jumperDescriptors(outline, options), edits);
     std::stable_sort(edits.begin(), edits.end(),
                      [](const DesignEdit& a, const DesignEdit& b) { return a.begin < b.begin; });
+    keepTokensApart(design, edits);
     if (editsChangeNothing(design, edits)) {
         writeLogLine({"The design already holds these jumper settings"});
         return ConvertResult::Unchanged;

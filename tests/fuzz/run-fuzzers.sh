@@ -14,7 +14,7 @@ cmake --build --preset fuzz >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/morvane-fuzz.XXXXXX")
 status=0
-for target in board_scan command_line; do
+for target in board_scan command_line design; do
     mkdir -p "$work/$target/corpus" "$work/$target/findings"
     echo "== $target: ${seconds}s"
     # The first corpus directory takes the new inputs; the seeds are only read.

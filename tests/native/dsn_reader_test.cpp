@@ -54,6 +54,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "the design has no (structure ...)", 0},
         RefusalCase{"LayerWithoutName", "(pcb b (structure (layer (type signal))) (library))",
                     "a (layer ...) without a name", 18},
+        RefusalCase{"LetterAsQuote", quoted("(string_quote d)") + kBody + ")",
+                    "the quote character is not ', \" or $", 15},
+        RefusalCase{"NoQuoteCharacter", quoted("(string_quote)") + kBody + ")",
+                    "the quote character is not ', \" or $", 15},
         RefusalCase{"QuoteNeverClosed",
                     quoted("(string_quote \")(space_in_quoted_tokens on)") +
                         " (structure (layer \"T (type signal))) (library))",
@@ -176,8 +180,8 @@ TEST(DesignOutline, PassesOverAByteOrderMark) {
     DsnProblem problem;
     ASSERT_TRUE(readDesignOutline(design, outline, problem)) << problem.message;
     EXPECT_EQ(outline.layers[0].whole.begin, 21u); // offsets count the mark
-    EXPECT_FALSE(readDesignOutline("\xEF\xBB(pcb b (structure (layer T)) (library))", outline,
-                                   problem));
+    EXPECT_FALSE(
+        readDesignOutline("\xEF\xBB(pcb b (structure (layer T)) (library))", outline, problem));
 }
 
 TEST(UnquotedId, DropsTheQuoteCharacterOnly) {
