@@ -245,6 +245,17 @@ INSTANTIATE_TEST_SUITE_P(
                  {.maxLength = "5", .via = "", .direction = "negative_diagonal"},
                  kPcb + " (structure (layer T (direction negative_diagonal) (type jumper) (rule "
                         "(width 8)))) (library (jumper (length 196.9))))"},
+        // A removed list takes the blanks before it, but never the one between two atoms.
+        EditCase{"RemovalKeepsAtomsApart",
+                 kPcb + " (structure (layer T (type signal) x (type power)y)) (library))",
+                 {.maxLength = "5", .via = ""},
+                 kPcb + " (structure (layer T (type jumper) x  (direction orthogonal)y)) "
+                        "(library (jumper (length 196.9))))"},
+        EditCase{"EmptyLibraryWithBlanks",
+                 kPcb + " (structure (layer T (type signal))) (library  ))",
+                 {.maxLength = "8", .via = ""},
+                 kPcb + " (structure (layer T (type jumper) (direction orthogonal))) (library "
+                        "(jumper (length 196.9)) (jumper (length 295.3))  ))"},
         EditCase{"LayerWithoutType",
                  kPcb + " (structure (layer T) (layer U (property (index 1)))) (library (image "
                         "A)))",
