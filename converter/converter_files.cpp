@@ -55,7 +55,7 @@ bool splitMorvaneNames(std::string_view names, ConverterFiles& files) {
     std::string_view board = names.substr(0, baseLength + kBoardSuffix.size() - 1);
     std::string_view design = names.substr(baseLength + kBoardSuffix.size());
     if (names.substr(baseLength, kBoardSuffix.size()) != kBoardSuffix ||
-        design != std::string(base) + std::string(kDesignSuffix)) {
+        !design.starts_with(base) || !design.ends_with(kDesignSuffix)) {
         return false;
     }
     files = {nameOf(board), nameOf(design)};

@@ -196,7 +196,7 @@ std::string_view chooseVia(const DsnOutline& outline, const JumperOptions& optio
     return via;
 }
 
-std::vector<std::string> jumperDescriptors(const DsnOutline& outline,
+std::vector<std::string> jumperDescriptors(const DsnOutline& outline, const LengthUnit& unit,
                                            const JumperOptions& options) {
     std::vector<std::string> descriptors;
     std::vector<int32_t> lengths = jumperLengths(options);
@@ -206,7 +206,6 @@ std::vector<std::string> jumperDescriptors(const DsnOutline& outline,
                       formatMillimetres(options.startMicrometres), " mm"});
         return descriptors;
     }
-    LengthUnit unit = libraryUnit(outline);
     std::string_view resolutionUnit;
     int64_t resolution = readResolution(outline, resolutionUnit);
     writeLogLine({"Jumper lengths in ", unit.unit, " (", unit.source,
@@ -424,7 +423,7 @@ ConvertResult convertDesign(std::string_view design, const JumperOptions& option
     }
 
     chooseLayer(design, outline, options, edits);
-    libraryEdits(design, outline.library, jumperDescriptors(outline, options), edits);
+    libraryEdits(design, outline.library, jumperDescriptors(outline, unit, options), edits);
     std::stable_sort(edits.begin(), edits.end(),
                      [](const DesignEdit& a, const DesignEdit& b) { return a.begin < b.begin; });
     keepTokensApart(design, edits);

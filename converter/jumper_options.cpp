@@ -55,10 +55,8 @@ bool readUnit(int32_t unit) {
     return unit == 1;
 }
 
-const char* readStep(std::string_view stored, bool millimetres) {
-    std::span<const char* const> steps = millimetres
-                                             ? std::span<const char* const>(kMillimetreSteps)
-                                             : std::span<const char* const>(kInchSteps);
+const char* readStep(std::string_view stored, int32_t unit) {
+    std::span<const char* const> steps = stepsFor(unit);
     const char* step = steps[storedEntry(steps, stored)];
     if (stored != step) {
         logSubstitution("step", stored, "is not in the list", step);
@@ -123,7 +121,7 @@ JumperOptions jumperOptionsFrom(const SettingsRecord& record) {
     options.enabled = record.JEnable == 1;
     options.millimetres = readUnit(record.JUnit);
     options.startMicrometres = micrometresOf(options.millimetres ? kMillimetreStart : kInchStart);
-    options.stepMicrometres = micrometresOf(readStep(fieldText(record.JStep), options.millimetres));
+    options.stepMicrometres = micrometresOf(readStep(fieldText(record.JStep), record.JUnit));
     options.maximumMicrometres = readMaximumMillimetres(fieldText(record.JMaxLength)) * 1000;
     options.direction = readDirection(fieldText(record.JDir));
     options.bottomLayer = readBottomLayer(fieldText(record.JLayer));

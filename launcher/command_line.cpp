@@ -1,12 +1,12 @@
 #include "command_line.h"
 
+#include "common/ascii_text.h"
+
 #include <cstring>
 
 void lowerAscii(char* text) {
     for (; *text != '\0'; ++text) {
-        if (*text >= 'A' && *text <= 'Z') {
-            *text = static_cast<char>(*text - 'A' + 'a');
-        }
+        *text = lowerAsciiLetter(*text);
     }
 }
 

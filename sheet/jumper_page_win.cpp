@@ -47,11 +47,6 @@ template <std::size_t N> void readSelection(HWND page, int id, char (&field)[N])
     sendToControl(page, id, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(field));
 }
 
-std::span<const char* const> stepsFor(int32_t unit) {
-    return unit == 1 ? std::span<const char* const>(kMillimetreSteps)
-                     : std::span<const char* const>(kInchSteps);
-}
-
 void showUnit(HWND page, int32_t unit) {
     setChecked(page, unit == 1 ? IDC_JUMPER_UNIT_MM : IDC_JUMPER_UNIT_INCH, true);
     addEntries(page, IDC_JUMPER_STEP, stepsFor(unit));

@@ -5,6 +5,7 @@
 #include "common/ascii_text.h"
 
 #include <array>
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -16,6 +17,11 @@ inline constexpr const char* kSheetCaption = "Morvane v1.4b";
 // Step lists, in display order; a change of unit keeps the position in the list.
 inline constexpr std::array<const char*, 4> kMillimetreSteps = {"2.50", "5.00", "7.50", "10.00"};
 inline constexpr std::array<const char*, 4> kInchSteps = {"2.54", "5.08", "7.62", "10.16"};
+// The step list of a unit: JUnit 1 is millimetres, any other value inch.
+constexpr std::span<const char* const> stepsFor(int32_t unit) {
+    return unit == 1 ? std::span<const char* const>(kMillimetreSteps)
+                     : std::span<const char* const>(kInchSteps);
+}
 inline constexpr const char* kMillimetreStart = "5.00";
 inline constexpr const char* kInchStart = "5.08";
 inline constexpr const char* kDefaultMaxLength = "100";
