@@ -167,7 +167,7 @@ void scan(benchmark::State& state, Shape shape) {
     loggedLines = 0;
     std::size_t allocationsBefore = allocations;
     for (auto _ : state) {
-        scanBoardText(text.c_str(), text.size());
+        scanBoardText(text.c_str());
     }
     std::size_t scanAllocations = allocations - allocationsBefore;
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));

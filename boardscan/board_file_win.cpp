@@ -100,5 +100,5 @@ void scanBoardFile(const char* boardFileName) {
     }
     // A failed read may have left bytes behind the ones it reported; the text ends here.
     buffer.get()[bytesRead] = '\0';
-    scanBoardText(buffer.get(), bytesRead);
+    scanBoardText(buffer.get());
 }

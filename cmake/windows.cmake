@@ -5,10 +5,6 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 if(MINGW)
     # One self-contained exe: no mingw runtime DLLs beside it.
     add_link_options(-static -static-libgcc -static-libstdc++)
-    # The board scan's AVX searches: GCC may spill vector registers with aligned moves to a
-    # stack that Win64 aligns to 16 bytes only; the assembler makes those moves unaligned.
-    set_source_files_properties(boardscan/board_scan.cpp PROPERTIES
-                                COMPILE_OPTIONS -Wa,-muse-unaligned-vector-move)
 endif()
 
 if(CMAKE_CROSSCOMPILING)

@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstring>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,7 +30,7 @@ void scan(const std::string& text) {
     auto buffer = std::make_unique<char[]>(text.size() + 1);
     std::memcpy(buffer.get(), text.data(), text.size());
     buffer[text.size()] = '\0';
-    scanBoardText(buffer.get(), text.size());
+    scanBoardText(buffer.get());
 }
 
 struct ScanCase {
@@ -152,18 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"EmptyText", "", {}, {}, ""}),
     [](const testing::TestParamInfo<ScanCase>& paramInfo) { return paramInfo.param.name; });
 
-// The keyword search reads the text in blocks as wide as the processor allows; each width
-// must find every keyword, near miss and NUL wherever it falls across a block boundary.
-class SearchWidthTest : public testing::TestWithParam<SearchWidth> {
-  protected:
-    void SetUp() override {
-        if (limitSearchWidth(GetParam()) != GetParam()) {
-            GTEST_SKIP() << "this processor lacks the width";
-        }
-    }
-    void TearDown() override { limitSearchWidth(SearchWidth::Avx512); }
-};
-
+// The keyword search, wherever a keyword, a near miss or the NUL ending the text falls.
 std::string filler(std::size_t size) {
     std::string text;
     while (text.size() < size) {
@@ -173,7 +160,7 @@ std::string filler(std::size_t size) {
     return text;
 }
 
-TEST_P(SearchWidthTest, FindsKeywordsAtEveryOffset) {
+TEST(Scan, FindsKeywordsAtEveryOffset) {
     for (std::size_t offset = 0; offset < 200; ++offset) {
         std::string pad = filler(offset);
         scan(pad + "padStyleDef \"A\" " + pad + "viaStyleDef \"A\"" + pad);
@@ -188,8 +175,7 @@ TEST_P(SearchWidthTest, FindsKeywordsAtEveryOffset) {
     }
 }
 
-TEST_P(SearchWidthTest, StopsAtTheFirstNulWhereverItFalls) {
-    // No probe bytes around the NUL, so that only the NUL itself can stop the search.
+TEST(Scan, StopsAtTheFirstNulWhereverItFalls) {
     const std::string plain(300, 'x');
     for (std::size_t offset = 0; offset < 200; ++offset) {
         std::string text = plain.substr(0, offset) + "padStyleDef \"A\" " + plain.substr(0, offset);
@@ -199,36 +185,6 @@ TEST_P(SearchWidthTest, StopsAtTheFirstNulWhereverItFalls) {
         EXPECT_EQ(capturedLog, "Add pad: A\r\n") << offset;
     }
 }
-
-// Every width gives what the byte-wise search gives on a text crowded with keywords, near
-// misses and probe bytes.
-TEST_P(SearchWidthTest, AgreesWithTheByteWiseSearch) {
-    const char* pieces[] = {
-        "padStyleDef \"P", "viaStyleDef \"V", "StyleDef", "S    D", "padStyleRef", "\r\n", " x ",
-        "viaStyleDe",      "(Default)",       "\""};
-    std::string text;
-    uint32_t state = 7;
-    while (text.size() < 20000) {
-        state = state * 1103515245u + 12345u;
-        text += pieces[(state >> 16) % std::size(pieces)];
-        text += std::to_string((state >> 8) % 50);
-    }
-    scan(text);
-    std::string log = capturedLog;
-    limitSearchWidth(SearchWidth::Bytes);
-    scan(text);
-    EXPECT_EQ(log, capturedLog);
-}
-
-std::string widthName(const testing::TestParamInfo<SearchWidth>& paramInfo) {
-    const char* widths[] = {"Bytes", "Sse2", "Avx2", "Avx512"};
-    return widths[static_cast<int>(paramInfo.param)];
-}
-
-INSTANTIATE_TEST_SUITE_P(Widths, SearchWidthTest,
-                         testing::Values(SearchWidth::Bytes, SearchWidth::Sse2, SearchWidth::Avx2,
-                                         SearchWidth::Avx512),
-                         widthName);
 
 std::string definitions(const char* keyword, int count, const char* prefix = "S") {
     std::string text;
@@ -264,10 +220,10 @@ TEST(Scan, ListsHoldAtMost254NamesAndLogTheRest) {
                                       "Add via: V299\r\n"));
 }
 
-// More via definitions than wait for the pad list in one search: every via is still named
-// against the complete pad list, in file order.
+// Via definitions far more than the list holds, before the pads they are named like: every
+// via is still named against the complete pad list, in file order.
 TEST(Scan, ManyViasAreNamedAgainstPadsDefinedAfterThem) {
-    const int vias = static_cast<int>(kDeferredViaCapacity) + 100;
+    const int vias = 70000;
     const std::string last = "V" + std::to_string(vias - 1);
     scan(definitions("viaStyleDef", vias, "V") + "padStyleDef \"V0\" padStyleDef \"" + last + "\"");
     EXPECT_EQ(names(viaStyles).front(), "CCTVIA_V0");
