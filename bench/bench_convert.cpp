@@ -5,7 +5,6 @@
 #include "converter/jumper_edit.h"
 #include "converter/jumper_options.h"
 #include "diag/log.h"
-#include "settings/registry.h"
 #include "settings/settings.h"
 
 #include <benchmark/benchmark.h>
@@ -28,20 +27,6 @@ void writeLog(std::string_view text) {
     if (text.ends_with('\n')) {
         ++loggedLines;
     }
-}
-
-// Nothing here reads the registry; the settings store is linked through the log's settings
-// dump all the same.
-bool readValue(const char*, void*, uint32_t, uint32_t*) {
-    return false;
-}
-
-bool writeStringValue(const char*, const char*) {
-    return false;
-}
-
-bool writeDwordValue(const char*, int32_t) {
-    return false;
 }
 
 namespace {

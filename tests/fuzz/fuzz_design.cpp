@@ -8,7 +8,6 @@
 #include "converter/jumper_edit.h"
 #include "converter/jumper_options.h"
 #include "diag/log.h"
-#include "settings/registry.h"
 #include "settings/settings.h"
 
 #include <cstdint>
@@ -118,20 +117,6 @@ void checkConverted(std::string_view design, const DsnOutline& before, const Jum
 
 void writeLog(std::string_view text) {
     capturedLog.append(text);
-}
-
-// jumperOptionsFrom reads a record, not the registry; the settings store is linked all the
-// same, through the log's settings dump.
-bool readValue(const char*, void*, uint32_t, uint32_t*) {
-    return false;
-}
-
-bool writeStringValue(const char*, const char*) {
-    return false;
-}
-
-bool writeDwordValue(const char*, int32_t) {
-    return false;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
