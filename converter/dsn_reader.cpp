@@ -41,7 +41,7 @@ class DesignReader {
   private:
     bool fail(std::size_t offset, std::string message);
     Token next();
-    std::size_t quotedSegmentEnd(std::size_t quote, bool& unterminated) const;
+    std::size_t quotedSegmentEnd(std::size_t quote) const;
     ListStart startList(const Token& open);
     bool skipRest(std::size_t depth, std::size_t listBegin, std::size_t& end);
     bool finishList(const ListStart& list, std::size_t& end);
@@ -86,24 +86,21 @@ bool DesignReader::fail(std::size_t offset, std::string message) {
     return false;
 }
 
-// The end of the quoted part of a token that opens at `quote`: past its closing quote, or
-// at the blank that ends it when blanks may not stand in quotes. `unterminated` tells that
-// the text ended first.
-std::size_t DesignReader::quotedSegmentEnd(std::size_t quote, bool& unterminated) const {
-    const char quoteChar = outline_.stringQuote;
-    const bool spaces = outline_.spaceInQuotedTokens;
-    unterminated = false;
+// Where the quoted part of a token that opens at `quote` ends: past its closing quote;
+// npos when the text ends first or, when blanks may not stand in quotes, a blank comes
+// first. Such a token would reach over the parentheses up to that blank, and an edit next
+// to it could move where it ends: a design holding one is refused.
+std::size_t DesignReader::quotedSegmentEnd(std::size_t quote) const {
     for (std::size_t p = quote + 1; p < text_.size(); ++p) {
         char c = text_[p];
-        if (c == quoteChar) {
+        if (c == outline_.stringQuote) {
             return p + 1;
         }
-        if (!spaces && isDsnBlank(c)) {
-            return p;
+        if (!outline_.spaceInQuotedTokens && isDsnBlank(c)) {
+            break;
         }
     }
-    unterminated = true;
-    return text_.size();
+    return std::string_view::npos;
 }
 
 Token DesignReader::next() {
@@ -132,9 +129,8 @@ Token DesignReader::next() {
                 break;
             }
             if (quoteChar != '\0' && c == quoteChar) {
-                bool unterminated = false;
-                std::size_t segmentEnd = quotedSegmentEnd(p, unterminated);
-                if (unterminated) {
+                std::size_t segmentEnd = quotedSegmentEnd(p);
+                if (segmentEnd == std::string_view::npos) {
                     fail(p, "a quoted text that is never closed");
                     token.kind = TokenKind::End;
                     token.end = token.begin;
@@ -186,9 +182,8 @@ bool DesignReader::skipRest(std::size_t depth, std::size_t listBegin, std::size_
                 return true;
             }
         } else if (quoteChar != '\0' && c == quoteChar) {
-            bool unterminated = false;
-            std::size_t segmentEnd = quotedSegmentEnd(p, unterminated);
-            if (unterminated) {
+            std::size_t segmentEnd = quotedSegmentEnd(p);
+            if (segmentEnd == std::string_view::npos) {
                 return fail(p, "a quoted text that is never closed");
             }
             p = segmentEnd;

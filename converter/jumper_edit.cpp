@@ -231,14 +231,7 @@ std::vector<std::string> jumperDescriptors(const DsnOutline& outline, const Leng
         written.push_back(text);
         std::string descriptor = "(jumper (length " + text + ")";
         if (!via.empty()) {
-            descriptor += " (use_via " + std::string(via);
-            // With space_in_quoted_tokens off a blank may be what closes the id's last quoted
-            // part: it then keeps the blank before the ')'.
-            if (outline.stringQuote != '\0' &&
-                std::count(via.begin(), via.end(), outline.stringQuote) % 2 != 0) {
-                descriptor += ' ';
-            }
-            descriptor += ")";
+            descriptor += " (use_via " + std::string(via) + ")";
         }
         descriptor += ")";
         writeLogLine({"Jumper descriptor: ", descriptor});
@@ -291,9 +284,10 @@ void libraryEdits(std::string_view design, const DsnLibrary& library,
 }
 
 // A removal must not take away the blank that ends an atom before it: without it the atom
-// would run on into the next token, and a quoted text that blanks end (with
-// space_in_quoted_tokens off) even over parentheses. One blank stays there. The token
-// before may be the text of an earlier edit.
+// would run on into the next token. One blank stays there. The reader takes only designs
+// whose quoted texts are all closed, so an atom never ends in a parenthesis or a blank:
+// the byte before an edit tells whether an atom ends there. The token before may be the
+// text of an earlier edit.
 void keepTokensApart(std::string_view design, std::vector<DesignEdit>& edits) {
     auto isAtomByte = [](char c) { return c != '(' && c != ')' && !isDsnBlank(c); };
     char last = '(';

@@ -8,6 +8,7 @@ packages=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686
     wine64 wine32:i386 xvfb xdotool imagemagick
+    pcb-rnd pcb-rnd-io-alien pcb-rnd-io-standard pcb-rnd-export
 )
 
 missing=()

@@ -65,7 +65,17 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"QuoteNeverClosedInSkippedText",
                     quoted("(string_quote $)(space_in_quoted_tokens on)") + kBody +
                         " (network (net $N)))",
-                    "a quoted text that is never closed", 133}),
+                    "a quoted text that is never closed", 133},
+        // Without blanks in quotes a quote must close before the next blank: an open one
+        // would take the parentheses up to that blank into the token.
+        RefusalCase{"QuoteReachesABlank",
+                    quoted("(string_quote \")(space_in_quoted_tokens off)") +
+                        " (structure (layer \"a b\" (type signal))) (library))",
+                    "a quoted text that is never closed", 79},
+        RefusalCase{"OpenQuoteTakesAParenthesis",
+                    "(pcb b (parser (string_quote $)) (structure (layer (direction vertical) "
+                    "(type signal) $l) (type sigwer))) (library (padstack V30)))",
+                    "a quoted text that is never closed", 86}),
     [](const testing::TestParamInfo<RefusalCase>& param) { return param.param.name; });
 
 // How the ids of a layer and of a padstack read under each quoting rule of the parser.
@@ -113,12 +123,11 @@ INSTANTIATE_TEST_SUITE_P(
                     quoted("(string_quote $)") +
                         " (structure (layer $TOP$ (type signal))) (library (padstack $V)$)))",
                     "$TOP$", "$V)$"},
-        // Without blanks in quotes a blank ends the token, quotes or not.
-        QuotingCase{"BlanksEndQuotedTokens",
+        QuotingCase{"NoBlanksInQuotes",
                     quoted("(string_quote \")(space_in_quoted_tokens off)") +
-                        " (structure (layer \"a b\" (type signal))) (library (padstack "
+                        " (structure (layer \"a(b)\"\n(type signal))) (library (padstack "
                         "\"V(1)\")))",
-                    "\"a", "\"V(1)\""},
+                    "\"a(b)\"", "\"V(1)\""},
         // The closing quote need not be followed by a blank; a quote inside a token
         // opens a quoted part too.
         QuotingCase{"QuotedParts",
