@@ -65,7 +65,15 @@ std::size_t readWhole(HANDLE file, char* buffer, std::size_t size) {
 } // namespace
 
 void scanBoardFile(const char* boardFileName) {
-    if (boardFileName == nullptr || boardFileName[0] == '\0') {
+    if (boardFileName == nullptr) {
+        return;
+    }
+    // A design argument in quotes (a folder with a space) leaves its opening quote on the
+    // name; the file's own name has none.
+    if (boardFileName[0] == '"') {
+        ++boardFileName;
+    }
+    if (boardFileName[0] == '\0') {
         return;
     }
     KernelHandle file(CreateFileA(boardFileName, GENERIC_READ, FILE_SHARE_READ, nullptr,

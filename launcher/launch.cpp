@@ -5,6 +5,9 @@
 #include "run_state.h"
 #include "settings/settings.h"
 
+#include <cinttypes>
+#include <cstdio>
+
 namespace {
 
 bool buildFailed(char* line) {
@@ -20,8 +23,11 @@ void logUnbuildableLine(const char* applicationPath) {
     writeLog(": command line too long\r\n");
 }
 
-// Logs the child's command line in the work line and runs the child to its end.
-void logAndRun(const char* applicationPath, bool lineBuilt, std::string_view heading) {
+// Logs the child's command line in the work line and runs the child to its end. An exit
+// code other than 0 is logged after `exitCodeLabel`: a child that failed must not read as
+// a run that went well.
+void logAndRun(const char* applicationPath, bool lineBuilt, std::string_view heading,
+               const char* exitCodeLabel) {
     if (!lineBuilt) {
         logUnbuildableLine(applicationPath);
         return;
@@ -29,7 +35,18 @@ void logAndRun(const char* applicationPath, bool lineBuilt, std::string_view hea
     writeLog(heading);
     writeLog(workLine);
     writeLog("\r\n");
-    runChild(applicationPath, workLine);
+    uint32_t exitCode = 0;
+    if (runChild(applicationPath, workLine, exitCode) == 1 && exitCode != 0) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%s%" PRIu32 "\r\n", exitCodeLabel, exitCode);
+        writeLog(line);
+    }
+}
+
+// The router splits its own command line at blanks outside quotes, so its path goes in
+// quotes when it holds one.
+bool needsQuotes(std::string_view path) {
+    return path.find_first_of(" \t") != std::string_view::npos && !path.starts_with('"');
 }
 
 } // namespace
@@ -51,8 +68,10 @@ bool buildConverterCommandLine(std::string_view converterPath, std::string_view 
 
 bool buildRouterCommandLine(std::string_view routerPath, const ArgTable& table, char* line,
                             std::size_t capacity) {
-    if (!copyBounded(line, capacity, routerPath)) {
-        return false;
+    std::string_view quote = needsQuotes(routerPath) ? "\"" : "";
+    if (!copyBounded(line, capacity, quote) || !appendBounded(line, capacity, routerPath) ||
+        !appendBounded(line, capacity, quote)) {
+        return buildFailed(line);
     }
     for (int index = 1; index < table.count; ++index) {
         if (!appendBounded(line, capacity, " ") ||
@@ -67,13 +86,14 @@ void launchChildren(const char* boardFileName, const char* designFileName) {
     if (settings.SEXEPath[0] != '\0' && settings.SCEnable == 1) {
         bool built = buildConverterCommandLine(settings.SEXEPath, boardFileName, designFileName,
                                                workLine, sizeof workLine);
-        logAndRun(settings.SEXEPath, built, "Start converter with command line:\r\n");
+        logAndRun(settings.SEXEPath, built, "Start converter with command line:\r\n",
+                  "Converter exit code: ");
     }
     writeLog("End conversion\r\n");
     writeLog("Start Specctra\r\n");
     if (settings.SCPath[0] != '\0') {
         bool built = buildRouterCommandLine(settings.SCPath, argTable, workLine, sizeof workLine);
-        logAndRun(settings.SCPath, built, "");
+        logAndRun(settings.SCPath, built, "", "Specctra exit code: ");
     }
     writeLog("Stop Specctra\r\n");
 }

@@ -4,6 +4,7 @@
 #include "command_line.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 // Runs the converter (when enabled) on the two files, then the router with the arguments
@@ -12,14 +13,15 @@ void launchChildren(const char* boardFileName, const char* designFileName);
 
 // Starts `applicationPath` with the writable `commandLine`, hidden, and waits until it
 // exits. Returns 1 once the child has ended, 0 when it could not be started (the reason is
-// logged).
-int runChild(const char* applicationPath, char* commandLine);
+// logged). `exitCode` receives the child's exit code, or 0 when it cannot be read.
+int runChild(const char* applicationPath, char* commandLine, uint32_t& exitCode);
 
 // "\"<converter>\" <board> <design>". False, leaving `line` empty, when it does not fit.
 bool buildConverterCommandLine(std::string_view converterPath, std::string_view boardFileName,
                                std::string_view designFileName, char* line, std::size_t capacity);
 
-// The router path unquoted, then every argument after the program's own, each after one
-// space. False, leaving `line` empty, when it does not fit.
+// The router path, then every argument after the program's own, each after one space. A
+// path holding a blank is written in double quotes unless it starts with one. False,
+// leaving `line` empty, when it does not fit.
 bool buildRouterCommandLine(std::string_view routerPath, const ArgTable& table, char* line,
                             std::size_t capacity);

@@ -22,7 +22,8 @@ void logStartFailure(const char* applicationPath, DWORD error) {
 
 } // namespace
 
-int runChild(const char* applicationPath, char* commandLine) {
+int runChild(const char* applicationPath, char* commandLine, uint32_t& exitCode) {
+    exitCode = 0;
     STARTUPINFOA startup{
         .cb = sizeof(STARTUPINFOA),
         .dwX = 0,
@@ -40,7 +41,14 @@ int runChild(const char* applicationPath, char* commandLine) {
     }
     KernelHandle processHandle(process.hProcess);
     KernelHandle threadHandle(process.hThread);
-    while (WaitForSingleObject(processHandle.get(), kWaitSliceMilliseconds) == WAIT_TIMEOUT) {
+    DWORD waited = WAIT_TIMEOUT;
+    while (waited == WAIT_TIMEOUT) {
+        waited = WaitForSingleObject(processHandle.get(), kWaitSliceMilliseconds);
+    }
+    // Only a child that has ended has an exit code; a failed wait leaves it unknown.
+    DWORD code = 0;
+    if (waited == WAIT_OBJECT_0 && GetExitCodeProcess(processHandle.get(), &code)) {
+        exitCode = code;
     }
     return 1;
 }

@@ -4,8 +4,8 @@
 #include "command_line.h"
 
 // The longest child command line: the quoted converter path and two file names, each of
-// which can hold a whole design argument. The router line (its path, then the arguments
-// after the program's own) is shorter.
+// which can hold a whole design argument. The router line (its path, quoted when it holds a
+// blank, then the arguments after the program's own) is shorter.
 inline constexpr std::size_t kWorkLineCapacity = 2 + 260 + 2 * kFileNameCapacity;
 
 extern ArgTable argTable;

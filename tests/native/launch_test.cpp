@@ -14,12 +14,19 @@ namespace {
 
 // Every child "started", as application path and command line.
 std::vector<std::pair<std::string, std::string>> startedChildren;
+// What the next children report, in turn: started or not, and the exit code.
+struct ChildOutcome {
+    int started;
+    uint32_t exitCode;
+};
+std::vector<ChildOutcome> childOutcomes;
 
 class LaunchTest : public testing::Test {
   protected:
     void SetUp() override {
         resetFakes();
         startedChildren.clear();
+        childOutcomes.clear();
         std::memset(&argTable, 0, sizeof argTable);
         std::strcpy(settings.SCPath, R"(c:\router\router.exe)");
         std::strcpy(settings.SEXEPath, R"(c:\conv\conv.exe)");
@@ -76,6 +83,58 @@ TEST_F(LaunchTest, WithoutARouterPathOnlyTheLogLinesRemain) {
     EXPECT_EQ(capturedLog, "End conversion\r\nStart Specctra\r\nStop Specctra\r\n");
 }
 
+TEST_F(LaunchTest, AnExitCodeOtherThanZeroIsLoggedAfterItsChild) {
+    struct Case {
+        ChildOutcome converter;
+        ChildOutcome router;
+        std::string log;
+    };
+    const std::string converterLine = "Start converter with command line:\r\n"
+                                      "\"c:\\conv\\conv.exe\" x.pcb x.dsn\r\n";
+    const std::string routerLine = "c:\\router\\router.exe -design c:\\b\\x.dsn -quit\r\n";
+    const Case cases[] = {
+        {{1, 3221225477u}, {1, 2},
+         converterLine + "Converter exit code: 3221225477\r\nEnd conversion\r\nStart Specctra\r\n" +
+             routerLine + "Specctra exit code: 2\r\nStop Specctra\r\n"},
+        {{1, 0}, {1, 0},
+         converterLine + "End conversion\r\nStart Specctra\r\n" + routerLine + "Stop Specctra\r\n"},
+        // A child that did not start has no exit code to tell.
+        {{0, 1}, {0, 1},
+         converterLine + "End conversion\r\nStart Specctra\r\n" + routerLine + "Stop Specctra\r\n"},
+    };
+    for (const Case& testCase : cases) {
+        capturedLog.clear();
+        childOutcomes = {testCase.converter, testCase.router};
+        launchChildren("x.pcb", "x.dsn");
+        EXPECT_EQ(capturedLog, testCase.log);
+    }
+}
+
+TEST(RouterCommandLine, QuotesAPathWithABlankUnlessItIsQuoted) {
+    ArgTable table{};
+    splitCommandLine("wrap.exe -quit", table);
+    struct Case {
+        const char* routerPath;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {R"(c:\router\r.exe)", R"(c:\router\r.exe -quit)"},
+        {R"(C:\Program Files\Router\r.exe)", R"("C:\Program Files\Router\r.exe" -quit)"},
+        {"c:\\tab\\a\tb.exe", "\"c:\\tab\\a\tb.exe\" -quit"},
+        {R"("C:\Program Files\r.exe")", R"("C:\Program Files\r.exe" -quit)"},
+    };
+    for (const Case& testCase : cases) {
+        char line[200];
+        ASSERT_TRUE(buildRouterCommandLine(testCase.routerPath, table, line, sizeof line));
+        EXPECT_STREQ(line, testCase.expected);
+    }
+    // The quotes count towards the line's capacity.
+    char line[sizeof "\"a b\" -quit"];
+    EXPECT_TRUE(buildRouterCommandLine("a b", table, line, sizeof line));
+    EXPECT_FALSE(buildRouterCommandLine("a bc", table, line, sizeof line));
+    EXPECT_STREQ(line, "");
+}
+
 TEST(RouterCommandLine, PassesEveryArgumentAfterTheProgramOwnPath) {
     struct Case {
         std::string commandLine;
@@ -114,7 +173,13 @@ TEST(ChildCommandLines, ALineThatDoesNotFitIsNotBuiltAtAll) {
 
 } // namespace
 
-int runChild(const char* applicationPath, char* commandLine) {
+int runChild(const char* applicationPath, char* commandLine, uint32_t& exitCode) {
     startedChildren.emplace_back(applicationPath, commandLine);
-    return 1;
+    ChildOutcome outcome{1, 0};
+    if (!childOutcomes.empty()) {
+        outcome = childOutcomes.front();
+        childOutcomes.erase(childOutcomes.begin());
+    }
+    exitCode = outcome.started == 1 ? outcome.exitCode : 0;
+    return outcome.started;
 }

@@ -1,6 +1,7 @@
 // A stand-in for the converter or the router. It appends to the file named by
-// <ROLE>_RECORD one record of what it received, and can be told to sleep
-// (<ROLE>_SLEEP_MS) and to exit with a given code (<ROLE>_EXIT_CODE).
+// <ROLE>_RECORD one record of what it received (its command line, and the arguments as the
+// C runtime splits it, as a program reads them), and can be told to sleep (<ROLE>_SLEEP_MS)
+// and to exit with a given code (<ROLE>_EXIT_CODE, unsigned, as Windows holds it).
 // ROLE is STANDIN_CONVERTER or STANDIN_ROUTER, fixed when the program is built.
 #include <windows.h>
 
@@ -44,7 +45,7 @@ void appendRecord(const std::string& path, const std::string& record) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
     unsigned long long started = now();
     std::string sleepMilliseconds = environmentValue(kRole + "_SLEEP_MS");
     if (!sleepMilliseconds.empty()) {
@@ -55,6 +56,9 @@ int main() {
 
     std::string record = "role: " + kRole + "\n";
     record += "command line: " + std::string(GetCommandLineA()) + "\n";
+    for (int index = 0; index < argc; ++index) {
+        record += "argument: " + std::string(argv[index]) + "\n";
+    }
     record += "current directory: " + std::string(directory, directoryLength) + "\n";
     record += "started: " + std::to_string(started) + "\n";
     record += "ended: " + std::to_string(now()) + "\n";
@@ -62,5 +66,6 @@ int main() {
     if (!recordPath.empty()) {
         appendRecord(recordPath, record);
     }
-    return std::atoi(environmentValue(kRole + "_EXIT_CODE").c_str());
+    // An exit code above INT_MAX, such as an NTSTATUS, wraps to the same 32 bits.
+    return static_cast<int>(std::strtoul(environmentValue(kRole + "_EXIT_CODE").c_str(), nullptr, 10));
 }

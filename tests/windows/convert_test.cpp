@@ -16,28 +16,6 @@ namespace {
 constexpr const char* kConverterName = "morvane-convert.exe";
 constexpr const char* kLogName = "kvxconvert.txt";
 
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char byte) { return byte >= 'A' && byte <= 'Z' ? byte + 32 : byte; });
-    return text;
-}
-
-// The example design and board file, copied beside the test programs by the build.
-std::string exampleFile(const char* name) {
-    return buildFolder() + "examples\\" + name;
-}
-
-// The Jumper page's settings that the example conversion is made with.
-void storeExampleJumperSettings() {
-    setRegistryDword("JEnable", 1);
-    setRegistryDword("JUnit", 0);
-    setRegistryText("JStep", "2.54");
-    setRegistryText("JMaxLength", "10");
-    setRegistryText("JVia", "'CCTVIA_(Default)'");
-    setRegistryText("JDir", "orthogonal");
-    setRegistryText("JLayer", "Bottom");
-}
-
 // `text` with its one occurrence of `from` replaced by `to`.
 std::string replacedOnce(const std::string& text, const std::string& from, const std::string& to) {
     std::size_t at = text.find(from);

@@ -21,6 +21,7 @@ class LaunchTest : public testing::Test {
             std::string prefix = role;
             SetEnvironmentVariableA((prefix + "_RECORD").c_str(), records_.c_str());
             SetEnvironmentVariableA((prefix + "_SLEEP_MS").c_str(), nullptr);
+            SetEnvironmentVariableA((prefix + "_EXIT_CODE").c_str(), nullptr);
         }
         setRegistryText("SCPath", router_);
         setRegistryText("SEXEPath", converter_);
@@ -144,6 +145,56 @@ TEST_F(LaunchTest, AConverterThatCannotStartIsLoggedAndTheRouterStillRuns) {
                          "End conversion\r\n"),
               std::string::npos)
         << log();
+}
+
+TEST_F(LaunchTest, ExitCodesOtherThanZeroAreLoggedAfterTheirChild) {
+    SetEnvironmentVariableA("STANDIN_CONVERTER_EXIT_CODE", "3221225477");
+    SetEnvironmentVariableA("STANDIN_ROUTER_EXIT_CODE", "2");
+
+    run(R"(-design c:\b\x.dsn)");
+
+    EXPECT_EQ(logTail(log(), "Start converter"),
+              "Start converter with command line:\r\n\"" + converter_ +
+                  "\" c:\\b\\x.pcb c:\\b\\x.dsn\r\n"
+                  "Converter exit code: 3221225477\r\n"
+                  "End conversion\r\nStart Specctra\r\n" +
+                  router_ + " -design c:\\b\\x.dsn\r\n"
+                  "Specctra exit code: 2\r\n"
+                  "Stop Specctra\r\n");
+}
+
+// A designer's installation: the router under Program Files, the board in a folder whose
+// name holds a space, the editor quoting the design argument, and Morvane's own converter
+// putting jumpers into the design.
+TEST_F(LaunchTest, FoldersWithSpacesWorkEndToEnd) {
+    ScratchFolder installation(programFilesFolder());
+    std::string router = installation.path() + "router.exe";
+    ASSERT_TRUE(CopyFileA(router_.c_str(), router.c_str(), FALSE));
+    std::string converter = folder_.path() + "morvane-convert.exe";
+    ASSERT_TRUE(CopyFileA((buildFolder() + "morvane-convert.exe").c_str(), converter.c_str(), FALSE));
+    std::string boards = folder_.path() + "My Boards\\";
+    ASSERT_TRUE(CreateDirectoryA(boards.c_str(), nullptr));
+    for (const char* name : {"cpu-board.pcb", "cpu-board.dsn"}) {
+        ASSERT_TRUE(CopyFileA(exampleFile(name).c_str(), (boards + name).c_str(), FALSE));
+    }
+    setRegistryText("SCPath", router);
+    setRegistryText("SEXEPath", converter);
+    storeExampleJumperSettings();
+
+    run("-design \"" + boards + "cpu-board.dsn\" -do route.do -quit");
+
+    std::vector<StandInRecord> started = records();
+    ASSERT_EQ(started.size(), 1u);
+    const std::vector<std::string> expectedArguments = {
+        router, "-design", lowered(boards) + "cpu-board.dsn", "-do", "route.do", "-quit"};
+    EXPECT_EQ(started[0].arguments, expectedArguments);
+    std::string runLog = log();
+    EXPECT_NE(runLog.find("Add via: CCTVIA_(Default)\r\nAdd via: V30\r\nAdd via: CCTVIA_TH_62\r\n"),
+              std::string::npos)
+        << runLog;
+    EXPECT_EQ(runLog.find("exit code"), std::string::npos) << runLog;
+    EXPECT_EQ(readWholeFile(boards + "cpu-board.dsn.bak"), readWholeFile(exampleFile("cpu-board.dsn")));
+    EXPECT_NE(readWholeFile(boards + "cpu-board.dsn").find("(type jumper)"), std::string::npos);
 }
 
 TEST_F(LaunchTest, ACommandLineNearTheWindowsMaximumReachesTheRouterWhole) {

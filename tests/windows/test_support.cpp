@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <optional>
@@ -42,6 +43,12 @@ void removeTree(const std::string& folder) {
         FindClose(search);
     }
     RemoveDirectoryA(folder.c_str());
+}
+
+std::string temporaryFolder() {
+    char temp[MAX_PATH];
+    DWORD length = GetTempPathA(MAX_PATH, temp);
+    return std::string(temp, length);
 }
 
 bool isDigitAt(const std::string& text, std::size_t position) {
@@ -108,12 +115,12 @@ StoredValue readRegistryValue(const char* name) {
     return value;
 }
 
-ScratchFolder::ScratchFolder() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
+ScratchFolder::ScratchFolder() : ScratchFolder(temporaryFolder()) {}
+
+ScratchFolder::ScratchFolder(const std::string& parent) {
     static unsigned counter = 0;
     for (;;) {
-        path_ = std::string(temp) + "morvane-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+        path_ = parent + "morvane-test-" + std::to_string(GetCurrentProcessId()) + "-" +
                 std::to_string(++counter) + "\\";
         if (CreateDirectoryA(path_.c_str(), nullptr)) {
             break;
@@ -123,6 +130,13 @@ ScratchFolder::ScratchFolder() {
 
 ScratchFolder::~ScratchFolder() {
     removeTree(path_);
+}
+
+std::string programFilesFolder() {
+    char folder[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("ProgramFiles", folder, sizeof folder);
+    EXPECT_TRUE(length > 0 && length < sizeof folder);
+    return std::string(folder, length) + "\\";
 }
 
 std::string buildFolder() {
@@ -146,6 +160,26 @@ void writeWholeFile(const std::string& path, const std::string& contents) {
 
 bool fileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
+    return text;
+}
+
+std::string exampleFile(const char* name) {
+    return buildFolder() + "examples\\" + name;
+}
+
+void storeExampleJumperSettings() {
+    setRegistryDword("JEnable", 1);
+    setRegistryDword("JUnit", 0);
+    setRegistryText("JStep", "2.54");
+    setRegistryText("JMaxLength", "10");
+    setRegistryText("JVia", "'CCTVIA_(Default)'");
+    setRegistryText("JDir", "orthogonal");
+    setRegistryText("JLayer", "Bottom");
 }
 
 std::string installMorvane(const std::string& folder) {
@@ -210,6 +244,8 @@ std::vector<StandInRecord> readStandInRecords(const std::string& path) {
             continue;
         } else if (auto commandLine = valueAfter("command line")) {
             records.back().commandLine = *commandLine;
+        } else if (auto argument = valueAfter("argument")) {
+            records.back().arguments.push_back(*argument);
         } else if (auto directory = valueAfter("current directory")) {
             records.back().currentDirectory = *directory;
         } else if (auto started = valueAfter("started")) {

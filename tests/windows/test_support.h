@@ -27,6 +27,8 @@ StoredValue readRegistryValue(const char* name);
 class ScratchFolder {
   public:
     ScratchFolder();
+    // The same under `parent` (ending with a backslash).
+    explicit ScratchFolder(const std::string& parent);
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
@@ -37,10 +39,22 @@ class ScratchFolder {
 
 // The folder holding the test programs and morvane.exe, with a trailing backslash.
 std::string buildFolder();
+// Where programs are installed (C:\Program Files\), with a trailing backslash.
+std::string programFilesFolder();
 
 std::string readWholeFile(const std::string& path);
 void writeWholeFile(const std::string& path, const std::string& contents);
 bool fileExists(const std::string& path);
+
+// The text with A to Z lowered, as Morvane lowers its command line.
+std::string lowered(std::string text);
+
+// The example design and board file, copied beside the test programs by the build.
+std::string exampleFile(const char* name);
+
+// The Jumper page's settings that the example is converted with: jumpers on the bottom
+// layer through the example's default via.
+void storeExampleJumperSettings();
 
 // Copies morvane.exe into `folder` and returns its full path.
 std::string installMorvane(const std::string& folder);
@@ -64,6 +78,7 @@ std::string maskClock(const std::string& log);
 struct StandInRecord {
     std::string role;
     std::string commandLine;
+    std::vector<std::string> arguments; // as the stand-in's C runtime split its command line
     std::string currentDirectory;
     unsigned long long started = 0;
     unsigned long long ended = 0;
