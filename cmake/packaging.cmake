@@ -1,5 +1,5 @@
 # The release ZIP: morvane.exe and morvane-convert.exe for x64 and for x86, each
-# architecture in its own folder, with the user guide and the licence. The x86 programs come
+# architecture in its own folder, with the user guide (Markdown and HTML) and the licence. The x86 programs come
 # from the windows-x86 build beside this one.
 set(MORVANE_RELEASE_VERSION "1.4b")
 set(MORVANE_X86_BIN ${CMAKE_SOURCE_DIR}/build/windows-x86/bin
@@ -8,7 +8,9 @@ set(MORVANE_X86_BIN ${CMAKE_SOURCE_DIR}/build/windows-x86/bin
 install(TARGETS morvane morvane-convert RUNTIME DESTINATION x64)
 install(FILES ${MORVANE_X86_BIN}/morvane.exe ${MORVANE_X86_BIN}/morvane-convert.exe
         DESTINATION x86 OPTIONAL)
-install(FILES ${CMAKE_SOURCE_DIR}/docs/user-guide.md ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION .)
+# scripts/package.sh makes the HTML page of the user guide before it packs.
+install(FILES ${CMAKE_SOURCE_DIR}/docs/user-guide.md ${CMAKE_BINARY_DIR}/user-guide.html
+              ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION .)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/images DESTINATION . OPTIONAL)
 
 set(CPACK_GENERATOR ZIP)

@@ -1,5 +1,6 @@
 #!/bin/bash
-# Installs the Debian packages the build and the tests need, when any is missing.
+# Installs the Debian packages the build and the tests need, and any named as arguments,
+# when one is missing.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686
     wine64 wine32:i386 xvfb xdotool imagemagick
     pcb-rnd pcb-rnd-io-alien pcb-rnd-io-standard pcb-rnd-export
+    "$@"
 )
 
 missing=()
