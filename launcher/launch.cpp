@@ -51,6 +51,22 @@ bool needsQuotes(std::string_view path) {
 
 } // namespace
 
+bool settingsSheetNeeded(bool shiftDown) {
+    // A stored program that is gone leaves a configuration as incomplete as an empty path:
+    // the run could not start it.
+    bool routerGone = settings.SCPath[0] != '\0' && !programExists(settings.SCPath);
+    bool converterGone = settings.SEXEPath[0] != '\0' && settings.SCEnable == 1 &&
+                         !programExists(settings.SEXEPath);
+    if (routerGone) {
+        writeLogLine({"Specctra not found: ", settings.SCPath});
+    }
+    if (converterGone) {
+        writeLogLine({"Converter not found: ", settings.SEXEPath});
+    }
+    return settings.SCPath[0] == '\0' || settings.SEXEPath[0] == '\0' || shiftDown ||
+           routerGone || converterGone;
+}
+
 bool buildConverterCommandLine(std::string_view converterPath, std::string_view boardFileName,
                                std::string_view designFileName, char* line, std::size_t capacity) {
     if (capacity == 0) {

@@ -52,3 +52,8 @@ int runChild(const char* applicationPath, char* commandLine, uint32_t& exitCode)
     }
     return 1;
 }
+
+bool programExists(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}

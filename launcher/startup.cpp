@@ -71,11 +71,6 @@ void deriveFileNames() {
     writeLog("\r\n");
 }
 
-// The sheet opens when either path is missing or the user held Shift to ask for it.
-bool sheetNeeded(bool shiftDown) {
-    return settings.SCPath[0] == '\0' || settings.SEXEPath[0] == '\0' || shiftDown;
-}
-
 } // namespace
 
 int runStartup(HINSTANCE instance, bool shiftDown) {
@@ -87,7 +82,7 @@ int runStartup(HINSTANCE instance, bool shiftDown) {
     writeLog("Load registry parameters\r\n");
     loadSettings(kGroupAll);
     logSettings();
-    if (sheetNeeded(shiftDown)) {
+    if (settingsSheetNeeded(shiftDown)) {
         writeLog("Create property sheet window\r\n");
         runSettingsSheet(instance);
     }

@@ -16,28 +16,32 @@ constexpr const char* kCreateSheetLine = "Create property sheet window\r\n";
 
 class SettingsPageTest : public SheetTest {};
 
-TEST_F(SettingsPageTest, TheSheetOpensOnlyWhenAPathIsMissingOrShiftIsHeld) {
+TEST_F(SettingsPageTest, TheSheetOpensOnlyWhenAProgramIsMissingOrShiftIsHeld) {
     struct Case {
         const char* name;
-        bool routerStored;
-        bool converterStored;
+        std::string routerPath;
+        std::string converterPath;
         uint32_t converterEnabled;
         bool shiftHeld;
         bool sheetOpens;
         Roles started; // after Cancel, with the settings as stored
     };
+    const std::string gone = folder_.path() + "gone.exe";
     const Case cases[] = {
-        {"both paths, Shift up", true, true, 1, false, false, {"converter", "router"}},
-        {"both paths, Shift held", true, true, 1, true, true, {"converter", "router"}},
-        {"no converter path, converter off", true, false, 0, false, true, {"router"}},
-        {"no router path", false, true, 1, false, true, {"converter"}},
+        {"both paths, Shift up", router(), converter(), 1, false, false, {"converter", "router"}},
+        {"both paths, Shift held", router(), converter(), 1, true, true, {"converter", "router"}},
+        {"no converter path, converter off", router(), "", 0, false, true, {"router"}},
+        {"no router path", "", converter(), 1, false, true, {"converter"}},
+        {"router gone", gone, converter(), 1, false, true, {"converter"}},
+        {"converter gone", router(), gone, 1, false, true, {"router"}},
+        {"converter gone, converter off", router(), gone, 0, false, false, {"router"}},
     };
     for (const Case& testCase : cases) {
         SCOPED_TRACE(testCase.name);
         deleteKvxKey();
         DeleteFileA(records_.c_str());
-        setRegistryText("SCPath", testCase.routerStored ? router() : "");
-        setRegistryText("SEXEPath", testCase.converterStored ? converter() : "");
+        setRegistryText("SCPath", testCase.routerPath);
+        setRegistryText("SEXEPath", testCase.converterPath);
         setRegistryDword("SCEnable", testCase.converterEnabled);
 
         std::unique_ptr<MorvaneRun> run;
@@ -59,6 +63,32 @@ TEST_F(SettingsPageTest, TheSheetOpensOnlyWhenAPathIsMissingOrShiftIsHeld) {
         EXPECT_EQ(started(), testCase.started);
         EXPECT_EQ(log().find(kCreateSheetLine) != std::string::npos, testCase.sheetOpens);
     }
+}
+
+// The router was moved: the sheet says nothing of it, but the log does, and choosing it
+// anew lets this very run go on to route.
+TEST_F(SettingsPageTest, AMovedRouterOpensTheSheetAndTheRouterChosenThereRuns) {
+    storePaths();
+    const std::string gone = folder_.path() + "old router\\router.exe";
+    setRegistryText("SCPath", gone);
+
+    MorvaneRun run(morvane_, editorArguments());
+    ASSERT_SHEET_OPENS(run, sheet);
+    HWND page = sheet.currentPage();
+    EXPECT_EQ(controlText(page, IDC_SETTINGS_ROUTER_PATH), gone);
+    HWND dialog = sheet.openFileDialog(page, IDC_SETTINGS_BROWSE_ROUTER);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(chooseFile(dialog, router()));
+    ASSERT_EQ(textOnceEqual(page, IDC_SETTINGS_ROUTER_PATH, router()), router());
+    sheet.pressOk();
+    EXPECT_EQ(run.waitForExit(), 1u);
+
+    EXPECT_EQ(started(), (Roles{"converter", "router"}));
+    EXPECT_EQ(storedText("SCPath"), router());
+    EXPECT_NE(log().find("Room include type: 0\r\nSpecctra not found: " + gone + "\r\n" +
+                         kCreateSheetLine),
+              std::string::npos)
+        << log();
 }
 
 TEST_F(SettingsPageTest, AFirstRunOpensOnAnEmptySettingsPageWithOkAndCancelOnly) {

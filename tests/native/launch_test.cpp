@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +21,8 @@ struct ChildOutcome {
     uint32_t exitCode;
 };
 std::vector<ChildOutcome> childOutcomes;
+// The programs that "exist".
+std::set<std::string> existingPrograms;
 
 class LaunchTest : public testing::Test {
   protected:
@@ -110,6 +113,46 @@ TEST_F(LaunchTest, AnExitCodeOtherThanZeroIsLoggedAfterItsChild) {
     }
 }
 
+TEST_F(LaunchTest, TheSheetOpensForAPathMissingOrGoneOrForShift) {
+    const std::string router = R"(c:\router\router.exe)";
+    const std::string converter = R"(c:\conv\conv.exe)";
+    struct Case {
+        const char* name;
+        std::set<std::string> existing;
+        const char* routerPath;
+        const char* converterPath;
+        int32_t converterEnabled;
+        bool shiftDown;
+        bool sheetNeeded;
+        std::string log;
+    };
+    const Case cases[] = {
+        {"both there", {router, converter}, router.c_str(), converter.c_str(), 1, false, false, ""},
+        {"Shift held", {router, converter}, router.c_str(), converter.c_str(), 1, true, true, ""},
+        {"router path empty", {converter}, "", converter.c_str(), 1, false, true, ""},
+        {"converter path empty", {router}, router.c_str(), "", 0, false, true, ""},
+        {"router gone", {converter}, router.c_str(), converter.c_str(), 1, false, true,
+         "Specctra not found: " + router + "\r\n"},
+        {"converter gone", {router}, router.c_str(), converter.c_str(), 1, false, true,
+         "Converter not found: " + converter + "\r\n"},
+        {"both gone", {}, router.c_str(), converter.c_str(), 1, true, true,
+         "Specctra not found: " + router + "\r\nConverter not found: " + converter + "\r\n"},
+        // A converter that does not run does not matter.
+        {"converter gone and off", {router}, router.c_str(), converter.c_str(), 0, false, false, ""},
+        {"converter gone, enabled as 2", {router}, router.c_str(), converter.c_str(), 2, false,
+         false, ""},
+    };
+    for (const Case& testCase : cases) {
+        capturedLog.clear();
+        existingPrograms = testCase.existing;
+        std::strcpy(settings.SCPath, testCase.routerPath);
+        std::strcpy(settings.SEXEPath, testCase.converterPath);
+        settings.SCEnable = testCase.converterEnabled;
+        EXPECT_EQ(settingsSheetNeeded(testCase.shiftDown), testCase.sheetNeeded) << testCase.name;
+        EXPECT_EQ(capturedLog, testCase.log) << testCase.name;
+    }
+}
+
 TEST(RouterCommandLine, QuotesAPathWithABlankUnlessItIsQuoted) {
     ArgTable table{};
     splitCommandLine("wrap.exe -quit", table);
@@ -182,4 +225,8 @@ int runChild(const char* applicationPath, char* commandLine, uint32_t& exitCode)
     }
     exitCode = outcome.started == 1 ? outcome.exitCode : 0;
     return outcome.started;
+}
+
+bool programExists(const char* path) {
+    return existingPrograms.count(path) != 0;
 }

@@ -147,6 +147,22 @@ TEST_F(LaunchTest, AConverterThatCannotStartIsLoggedAndTheRouterStillRuns) {
         << log();
 }
 
+// Without a display the sheet cannot open, and the run goes on with the settings as stored.
+TEST_F(LaunchTest, AStoredProgramThatIsGoneIsNamedBeforeTheSheet) {
+    std::string gone = folder_.path() + "moved\\router.exe";
+    std::string folder = folder_.path() + "router.exe\\";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    for (const std::string& routerPath : {gone, folder}) {
+        setRegistryText("SCPath", routerPath);
+        run(R"(-design c:\b\x.dsn)");
+        EXPECT_NE(log().find("Room include type: 0\r\n"
+                             "Specctra not found: " +
+                             routerPath + "\r\nCreate property sheet window\r\n"),
+                  std::string::npos)
+            << log();
+    }
+}
+
 TEST_F(LaunchTest, ExitCodesOtherThanZeroAreLoggedAfterTheirChild) {
     SetEnvironmentVariableA("STANDIN_CONVERTER_EXIT_CODE", "3221225477");
     SetEnvironmentVariableA("STANDIN_ROUTER_EXIT_CODE", "2");
