@@ -28,7 +28,6 @@ void scanBoardText(const char* text);
 
 // Reads the named board file whole and scans it; a name that starts with a double quote
 // names the file without it. An empty name, or a file that cannot be opened, leaves both
-// lists as they were and the log untouched. A file too large to hold
-// is not scanned; one whose reading fails part way is scanned as far as it was read. Both
-// are noted in the log.
+// lists as they were and the log untouched. A file too large to hold is not scanned; one
+// whose reading fails part way is scanned as far as it was read. Both are noted in the log.
 void scanBoardFile(const char* boardFileName);
