@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-scripts/install-deps.sh
+scripts/install-deps.sh demo
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target morvane morvane-convert stand_in_router >/dev/null
 

@@ -2,7 +2,7 @@
 # Builds the x64 and x86 executables and makes the release ZIP in build/windows/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh cmark-gfm
+scripts/install-deps.sh package
 for preset in windows-x86 windows; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" --target morvane morvane-convert >/dev/null

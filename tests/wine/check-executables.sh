@@ -61,8 +61,8 @@ for build in "$@"; do
         loader=/usr/lib/wine/wine64
         if objdump -f "$exe" | grep -q 'file format pei-i386'; then
             loader=/usr/lib/wine/wine
-            if ! "$loader" --version >/dev/null 2>&1; then
-                echo "ok   $exe imports: $(echo $imports) (not run: no 32-bit programs on this machine)"
+            if ! skip_reason=$("$(dirname "$0")/x86-skip-reason.sh" "$build"); then
+                echo "ok   $exe imports: $(echo $imports) (not run: $skip_reason)"
                 continue
             fi
         fi
