@@ -135,9 +135,6 @@ TEST_F(PagesTest, AFirstRunShowsTheDefaultsAndOkStoresThem) {
         ComboState layer = comboState(jumper, IDC_JUMPER_LAYER);
         EXPECT_EQ(layer.entries, kLayers);
         EXPECT_EQ(layer.selectedText(), "Top");
-        if (testCase.board) {
-            sheet.screenshotIfAsked("jumper-page");
-        }
 
         HWND room = sheet.showPage(kRoom);
         EXPECT_FALSE(isChecked(room, IDC_ROOM_ENABLE));
@@ -146,9 +143,6 @@ TEST_F(PagesTest, AFirstRunShowsTheDefaultsAndOkStoresThem) {
         EXPECT_FALSE(isChecked(room, IDC_ROOM_TYPE_REGION));
         EXPECT_TRUE(isChecked(room, IDC_ROOM_HARD_INCLUDE));
         EXPECT_FALSE(isChecked(room, IDC_ROOM_SOFT_INCLUDE));
-        if (testCase.board) {
-            sheet.screenshotIfAsked("room-page");
-        }
 
         sheet.pressOk();
         EXPECT_EQ(run->waitForExit(), 1u);
@@ -365,9 +359,6 @@ TEST_F(PagesTest, CancelReloadsOnlyTheGroupOfThePageOnTop) {
 
         HWND settingsPage = sheet.showPage(kSettings);
         ASSERT_TRUE(isChecked(settingsPage, IDC_SETTINGS_ENABLE_CONVERTER));
-        if (testCase.onTop == kSettings) {
-            sheet.screenshotIfAsked("settings-page");
-        }
         click(settingsPage, IDC_SETTINGS_ENABLE_CONVERTER);
         click(sheet.showPage(kJumper), IDC_JUMPER_UNIT_MM);
         HWND room = sheet.showPage(kRoom);

@@ -23,6 +23,9 @@ struct StoredValue {
 };
 StoredValue readRegistryValue(const char* name);
 
+// Removes `folder` (ending with a backslash) with everything in it.
+void removeTree(const std::string& folder);
+
 // A fresh, empty folder under the temporary directory, removed with its contents at the end.
 class ScratchFolder {
   public:
