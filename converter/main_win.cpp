@@ -43,7 +43,7 @@ void openConverterLog() {
         if (length == 0 || length >= sizeof program) {
             return;
         }
-        copyBounded(directory, programDirectory(std::string_view(program, length)));
+        copyBounded(directory, programDirectory(std::string_view(program, length), isAnsiLeadByte));
     }
     openLog(directory, kConvertLogFileName);
 }

@@ -2,6 +2,8 @@
 // run, every line handed to the file system as it is written.
 #pragma once
 
+#include "common/code_page.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <initializer_list>
@@ -49,7 +51,8 @@ inline constexpr std::size_t kLogPathCapacity =
     1024 + 1 + std::max(kLogFileName.size(), kConvertLogFileName.size());
 
 // Builds the path of the log `fileName` from `directory`: a backslash is added unless the
-// directory is empty or already ends with one, and a leading double quote is dropped.
-// Returns false when the path does not fit `path`.
-bool buildLogPath(std::string_view directory, char (&path)[kLogPathCapacity],
-                  std::string_view fileName = kLogFileName);
+// directory is empty or already ends with one (not the second byte of a two-byte
+// character), and a leading double quote is dropped. Returns false when the path does not
+// fit `path`.
+bool buildLogPath(std::string_view directory, std::string_view fileName, LeadByteTest isLeadByte,
+                  char (&path)[kLogPathCapacity]);

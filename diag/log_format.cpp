@@ -36,11 +36,12 @@ void formatClockDate(char (&buffer)[9], const ClockReading& clock) {
                   twoDigits(clock.day), twoDigits(clock.year));
 }
 
-bool buildLogPath(std::string_view directory, char (&path)[kLogPathCapacity],
-                  std::string_view fileName) {
+bool buildLogPath(std::string_view directory, std::string_view fileName, LeadByteTest isLeadByte,
+                  char (&path)[kLogPathCapacity]) {
     path[0] = '\0';
     bool fits = appendBounded(path, directory);
-    if (fits && !directory.empty() && directory.back() != '\\') {
+    if (fits && !directory.empty() &&
+        findLastCharacter(directory, '\\', isLeadByte) != directory.size() - 1) {
         fits = appendBounded(path, "\\");
     }
     fits = fits && appendBounded(path, fileName);

@@ -21,7 +21,7 @@ ClockReading readLocalClock() {
 
 void openLog(std::string_view directory, std::string_view fileName) {
     char path[kLogPathCapacity];
-    if (!buildLogPath(directory, path, fileName)) {
+    if (!buildLogPath(directory, fileName, isAnsiLeadByte, path)) {
         return;
     }
     HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,

@@ -4,9 +4,14 @@
 
 #include <cstring>
 
-void lowerAscii(char* text) {
-    for (; *text != '\0'; ++text) {
-        *text = lowerAsciiLetter(*text);
+void lowerAscii(char* text, LeadByteTest isLeadByte) {
+    while (*text != '\0') {
+        if (isLeadByte(*text) && text[1] != '\0') {
+            text += 2;
+        } else {
+            *text = lowerAsciiLetter(*text);
+            ++text;
+        }
     }
 }
 
@@ -49,8 +54,8 @@ std::string_view designBaseName(const ArgTable& table) {
     return {};
 }
 
-std::string_view programDirectory(std::string_view programPath) {
-    std::size_t lastBackslash = programPath.rfind('\\');
+std::string_view programDirectory(std::string_view programPath, LeadByteTest isLeadByte) {
+    std::size_t lastBackslash = findLastCharacter(programPath, '\\', isLeadByte);
     return lastBackslash == std::string_view::npos ? std::string_view{}
                                                    : programPath.substr(0, lastBackslash + 1);
 }

@@ -2,6 +2,8 @@
 // finding the board and design files from the -design argument.
 #pragma once
 
+#include "common/code_page.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -22,8 +24,9 @@ struct ArgTable {
 inline constexpr std::size_t kDesignBaseCapacity = kArgumentSlotWidth;
 inline constexpr std::size_t kFileNameCapacity = kDesignBaseCapacity + 4;
 
-// Lowers the ASCII letters A to Z; every other byte stays as it is.
-void lowerAscii(char* text);
+// Lowers the ASCII letters A to Z that are characters of their own; every other byte, the
+// second byte of a two-byte character among them, stays as it is.
+void lowerAscii(char* text, LeadByteTest isLeadByte);
 
 // Splits `commandLine` at spaces outside double quotes into `table`, which must start
 // zero-filled. Quotes stay in the text; at most kMaxArguments arguments are stored, and a
@@ -35,5 +38,5 @@ void splitCommandLine(std::string_view commandLine, ArgTable& table);
 std::string_view designBaseName(const ArgTable& table);
 
 // The program's directory from argument 0: everything up to and including its last
-// backslash, or empty when there is none.
-std::string_view programDirectory(std::string_view programPath);
+// backslash (not a second byte), or empty when there is none.
+std::string_view programDirectory(std::string_view programPath, LeadByteTest isLeadByte);

@@ -20,7 +20,7 @@ char headerLine[kArgumentSlotWidth + sizeof "Arg 99: \r\n"];
 
 void takeInCommandLine() {
     copyBounded(commandLineCopy, GetCommandLineA());
-    lowerAscii(commandLineCopy);
+    lowerAscii(commandLineCopy, isAnsiLeadByte);
     splitCommandLine(commandLineCopy, argTable);
 }
 
@@ -30,7 +30,7 @@ void openLogInDirectory() {
         openLog(workLine);
         return;
     }
-    copyBounded(workLine, programDirectory(argTable.slots[0]));
+    copyBounded(workLine, programDirectory(argTable.slots[0], isAnsiLeadByte));
     openLog(workLine);
 }
 

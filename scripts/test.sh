@@ -10,7 +10,8 @@ scripts/install-deps.sh test
 
 summary=$(mktemp)
 stop_wine() {
-    for prefix in build/windows{,-x86}/wineprefix{,-gui}; do
+    # The build's own prefix, the GUI tests' and one for each locale.
+    for prefix in build/windows{,-x86}/wineprefix*/; do
         [ ! -d "$prefix" ] ||
             WINEPREFIX=$PWD/$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
     done

@@ -1,8 +1,10 @@
 // Takes arbitrary bytes in as the process command line, the way start-up does, and checks
 // the argument table, the design base name and the program directory against what their
 // callers rely on.
+#include "common/ascii_text.h"
 #include "common/bounded_text.h"
 #include "launcher/command_line.h"
+#include "tests/support/shift_jis.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -36,9 +38,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // The operating system hands over a NUL-terminated line.
     std::string_view input(reinterpret_cast<const char*>(data),
                            strnlen(reinterpret_cast<const char*>(data), size));
-    copyBounded(commandLineCopy, input);
-    lowerAscii(commandLineCopy);
+    bool copied = copyBounded(commandLineCopy, input);
+    // Japanese Windows: the lead bytes that make most of the line two-byte characters.
+    lowerAscii(commandLineCopy, isShiftJisLeadByte);
     std::string_view commandLine = commandLineCopy;
+    if (copied) {
+        check(commandLine.size() == input.size(), "lowering changed the length");
+        for (std::size_t i = 0; i < input.size(); ++i) {
+            check(commandLine[i] == input[i] || commandLine[i] == lowerAsciiLetter(input[i]),
+                  "lowering changed more than a capital letter");
+        }
+    }
     splitCommandLine(commandLine, table);
 
     check(table.count >= 0 && table.count <= kMaxArguments, "argument count out of range");
@@ -61,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
           "board file name does not fit");
 
     if (table.count > 0) {
-        std::string_view directory = programDirectory(table.slots[0]);
+        std::string_view directory = programDirectory(table.slots[0], isShiftJisLeadByte);
         check(within(directory, table.slots[0]), "program directory outside argument 0");
         check(directory.empty() || directory.back() == '\\',
               "program directory without its backslash");

@@ -1,4 +1,5 @@
 #include "launcher/command_line.h"
+#include "tests/support/shift_jis.h"
 
 #include <gtest/gtest.h>
 
@@ -84,10 +85,29 @@ TEST(Split, ALineLongerThanTheCopyIsSplitAsTheCopyWouldHoldIt) {
     EXPECT_EQ(std::string(table->slots[0]).size(), kCommandLineCapacity - 1);
 }
 
-TEST(Lower, LowersOnlyAsciiLetters) {
-    std::string text = "\"C:\\Tools\\WRAP.exe\" -DESIGN [Z@] \xC4\xD6";
-    lowerAscii(text.data());
-    EXPECT_EQ(text, "\"c:\\tools\\wrap.exe\" -design [z@] \xC4\xD6");
+TEST(Lower, LowersOnlyLettersThatAreCharactersOfTheirOwn) {
+    // In code page 932 "\x83\x41" (an "A" second) is one character, as are "\x95\\" and
+    // "\x81\x40".
+    struct Case {
+        std::string text;
+        std::string expected;
+        LeadByteTest isLeadByte;
+    };
+    const Case cases[] = {
+        {"\"C:\\Tools\\WRAP.exe\" -DESIGN [Z@] \xC4\xD6",
+         "\"c:\\tools\\wrap.exe\" -design [z@] \xC4\xD6", noLeadBytes},
+        {"C:\\\x83\x41\x95\\B\\X.DSN", "c:\\\x83\x41\x95\\b\\x.dsn", isShiftJisLeadByte},
+        {"\x83\x41\x83\x41Z", "\x83\x41\x83\x41z", isShiftJisLeadByte},
+        {"\x81\x40Q\xFC", "\x81\x40q\xFC", isShiftJisLeadByte},
+        {"\xE0", "\xE0", isShiftJisLeadByte},
+        // In a single-byte code page every capital is lowered.
+        {"\x83\x41\x95\\B", "\x83\x61\x95\\b", noLeadBytes},
+    };
+    for (const Case& testCase : cases) {
+        std::string text = testCase.text;
+        lowerAscii(text.data(), testCase.isLeadByte);
+        EXPECT_EQ(text, testCase.expected) << testCase.text;
+    }
 }
 
 struct DesignCase {
@@ -104,7 +124,7 @@ class DesignBaseTest : public testing::TestWithParam<DesignCase> {};
 
 TEST_P(DesignBaseTest, FindsTheBaseNameAfterDesign) {
     std::string copy = GetParam().commandLine;
-    lowerAscii(copy.data());
+    lowerAscii(copy.data(), noLeadBytes);
     EXPECT_EQ(designBaseName(*split(copy)), GetParam().expectedBase);
 }
 
@@ -136,10 +156,13 @@ TEST(DesignBase, HoldsADesignArgumentOfAnyLength) {
 }
 
 TEST(ProgramDirectory, KeepsEverythingUpToTheLastBackslash) {
-    EXPECT_EQ(programDirectory(R"("c:\tools\wrap.exe")"), R"("c:\tools\)");
-    EXPECT_EQ(programDirectory(R"(c:\wrap.exe)"), R"(c:\)");
-    EXPECT_EQ(programDirectory("wrap.exe"), "");
-    EXPECT_EQ(programDirectory(""), "");
+    EXPECT_EQ(programDirectory(R"("c:\tools\wrap.exe")", noLeadBytes), R"("c:\tools\)");
+    EXPECT_EQ(programDirectory(R"(c:\wrap.exe)", noLeadBytes), R"(c:\)");
+    EXPECT_EQ(programDirectory("wrap.exe", noLeadBytes), "");
+    EXPECT_EQ(programDirectory("", noLeadBytes), "");
+    // A program named in Japanese: "\x95\\" is one character, not a folder's end.
+    EXPECT_EQ(programDirectory("c:\\\x95\\x\\\x95\\.exe", isShiftJisLeadByte), "c:\\\x95\\x\\");
+    EXPECT_EQ(programDirectory("\x95\\.exe", isShiftJisLeadByte), "");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "diag/log.h"
 #include "fakes.h"
 #include "settings/settings.h"
+#include "tests/support/shift_jis.h"
 
 #include <gtest/gtest.h>
 
@@ -12,19 +13,26 @@ namespace {
 struct PathCase {
     std::string directory;
     std::string expectedPath;
+    LeadByteTest isLeadByte = noLeadBytes;
 };
 
 TEST(LogPath, AddsTheFileNameWithOneBackslash) {
+    // "\x95\\" is a Japanese character whose second byte is a backslash.
     const PathCase cases[] = {
         {R"(c:\logs)", R"(c:\logs\kvxdebug.txt)"},
         {R"(c:\logs\)", R"(c:\logs\kvxdebug.txt)"},
         {"", "kvxdebug.txt"},
         {R"("c:\tools\)", R"(c:\tools\kvxdebug.txt)"},
         {R"(c:\"odd"\)", R"(c:\"odd"\kvxdebug.txt)"},
+        {"c:\\logs\\\x95\\", "c:\\logs\\\x95\\\\kvxdebug.txt", isShiftJisLeadByte},
+        {"c:\\\x95\\\\", "c:\\\x95\\\\kvxdebug.txt", isShiftJisLeadByte},
+        // The same bytes in a single-byte code page end with a backslash.
+        {"c:\\logs\\\x95\\", "c:\\logs\\\x95\\kvxdebug.txt"},
     };
     for (const PathCase& testCase : cases) {
         char path[kLogPathCapacity];
-        ASSERT_TRUE(buildLogPath(testCase.directory, path)) << testCase.directory;
+        ASSERT_TRUE(buildLogPath(testCase.directory, kLogFileName, testCase.isLeadByte, path))
+            << testCase.directory;
         EXPECT_EQ(std::string(path), testCase.expectedPath) << testCase.directory;
     }
 }
@@ -32,11 +40,11 @@ TEST(LogPath, AddsTheFileNameWithOneBackslash) {
 TEST(LogPath, TakesTheLongestDebugDirAndRefusesLongerDirectories) {
     char path[kLogPathCapacity];
     std::string longest(1023, 'd');
-    ASSERT_TRUE(buildLogPath(longest, path));
+    ASSERT_TRUE(buildLogPath(longest, kLogFileName, noLeadBytes, path));
     EXPECT_EQ(std::string(path), longest + "\\kvxdebug.txt");
 
     std::string tooLong(kLogPathCapacity, 'd');
-    EXPECT_FALSE(buildLogPath(tooLong, path));
+    EXPECT_FALSE(buildLogPath(tooLong, kLogFileName, noLeadBytes, path));
     EXPECT_STREQ(path, "");
 }
 

@@ -1,0 +1,7 @@
+#include "code_page.h"
+
+#include <windows.h>
+
+bool isAnsiLeadByte(char c) {
+    return IsDBCSLeadByte(static_cast<BYTE>(c)) != FALSE;
+}
