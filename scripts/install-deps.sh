@@ -15,8 +15,8 @@ x86_build=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
 case $job in
 demo) needed=("${windows_build[@]}" wine64) ;;
 package) needed=("${windows_build[@]}" "${x86_build[@]}" cmark-gfm) ;;
-test) needed=("${windows_build[@]}" "${x86_build[@]}" g++ libbenchmark-dev clang libclang-rt-14-dev
-              wine64 xvfb xdotool imagemagick locales
+test) needed=("${windows_build[@]}" "${x86_build[@]}" g++ libbenchmark-dev
+              clang libclang-rt-14-dev wine64 xvfb xdotool imagemagick locales
               pcb-rnd pcb-rnd-io-alien pcb-rnd-io-standard pcb-rnd-export) ;;
 *) echo "install-deps.sh: unknown job '$job' (demo, test or package)" >&2; exit 2 ;;
 esac

@@ -36,15 +36,6 @@ std::string ansi(const std::wstring& text) {
     return bytes;
 }
 
-std::wstring wide(const std::string& bytes) {
-    int size =
-        MultiByteToWideChar(CP_ACP, 0, bytes.c_str(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(size, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.c_str(), static_cast<int>(bytes.size()), text.data(),
-                        size);
-    return text;
-}
-
 TEST(CodePage, ABoardInAFolderNamedInTheSystemsLanguageIsFoundConvertedAndRouted) {
     const CodePageCase* row = nullptr;
     for (const CodePageCase& candidate : kCases) {
@@ -78,6 +69,7 @@ TEST(CodePage, ABoardInAFolderNamedInTheSystemsLanguageIsFoundConvertedAndRouted
     ASSERT_TRUE(run.started);
     deleteKvxKey();
 
+    // The folder's characters in the code page's bytes, read back as they were written.
     const std::string base = lowered(scratch.path()) + folderName + "\\cpu-board";
     const std::string log = readWholeFile(boards + "\\kvxdebug.txt");
     for (const std::string& line :
@@ -85,7 +77,6 @@ TEST(CodePage, ABoardInAFolderNamedInTheSystemsLanguageIsFoundConvertedAndRouted
           "Add pad: " + ansi(row->padStyle), "Add via: " + ansi(row->viaStyle)}) {
         EXPECT_NE(log.find(line + "\r\n"), std::string::npos) << line << "\nin:\n" << log;
     }
-    EXPECT_NE(wide(log).find(std::wstring(row->folder) + L"\\cpu-board.dsn"), std::wstring::npos);
 
     EXPECT_NE(readWholeFile(boards + "\\kvxconvert.txt").find("Design written"), std::string::npos);
     EXPECT_NE(readWholeFile(boards + "\\cpu-board.dsn").find("(jumper (length"), std::string::npos);
