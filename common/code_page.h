@@ -33,3 +33,12 @@ constexpr std::size_t findLastCharacter(std::string_view text, char wanted,
     }
     return found;
 }
+
+// Where the file name of `path` starts: after its last backslash that is a character of its
+// own, or after its last slash; 0 when it has neither.
+constexpr std::size_t fileNameStart(std::string_view path, LeadByteTest isLeadByte) {
+    std::size_t backslash = findLastCharacter(path, '\\', isLeadByte);
+    std::size_t slash = path.rfind('/');
+    std::size_t start = backslash == std::string_view::npos ? 0 : backslash + 1;
+    return slash != std::string_view::npos && slash >= start ? slash + 1 : start;
+}

@@ -41,15 +41,20 @@ void splitCommandLine(std::string_view commandLine, ArgTable& table) {
     }
 }
 
-std::string_view designBaseName(const ArgTable& table) {
-    for (int index = 0; index + 1 < table.count; ++index) {
+std::string_view designBaseName(const ArgTable& table, LeadByteTest isLeadByte) {
+    // The program's own path is not an option: a folder such as c:\pcb-designs\ must not
+    // make "-design" itself the design.
+    for (int index = 1; index + 1 < table.count; ++index) {
         std::string_view argument = table.slots[index];
         if (argument.find("-design") == std::string_view::npos) {
             continue;
         }
         std::string_view design = table.slots[index + 1];
+        // Only the file name has an extension: a dot in a folder such as v1.2 is no cut.
         std::size_t lastDot = design.rfind('.');
-        return lastDot == std::string_view::npos ? design : design.substr(0, lastDot);
+        bool dotInFileName = lastDot != std::string_view::npos &&
+                             lastDot >= fileNameStart(design, isLeadByte);
+        return dotInFileName ? design.substr(0, lastDot) : design;
     }
     return {};
 }

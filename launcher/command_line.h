@@ -33,9 +33,10 @@ void lowerAscii(char* text, LeadByteTest isLeadByte);
 // last argument whose quotes are unbalanced is not stored.
 void splitCommandLine(std::string_view commandLine, ArgTable& table);
 
-// The argument after the first one containing "-design" (not itself the last), cut before
-// its last '.'; empty when no argument selects one.
-std::string_view designBaseName(const ArgTable& table);
+// The argument after the first one after the program's own path that contains "-design"
+// (not itself the last), cut before the last '.' of its file name; empty when no argument
+// selects one.
+std::string_view designBaseName(const ArgTable& table, LeadByteTest isLeadByte);
 
 // The program's directory from argument 0: everything up to and including its last
 // backslash (not a second byte), or empty when there is none.

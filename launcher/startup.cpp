@@ -57,7 +57,7 @@ void writeRunHeader() {
 }
 
 void deriveFileNames() {
-    std::string_view base = designBaseName(argTable);
+    std::string_view base = designBaseName(argTable, isAnsiLeadByte);
     // Each buffer holds a whole argument and its suffix, so none of these copies is cut.
     copyBounded(boardFileName, base);
     appendBounded(boardFileName, ".pcb");

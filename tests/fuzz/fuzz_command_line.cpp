@@ -60,9 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
               "argument not taken from the line");
     }
 
-    std::string_view base = designBaseName(table);
+    std::string_view base = designBaseName(table, isShiftJisLeadByte);
     bool inSomeSlot = base.empty();
-    for (int index = 1; index < table.count && !inSomeSlot; ++index) {
+    // The design follows an option after the program's own path.
+    for (int index = 2; index < table.count && !inSomeSlot; ++index) {
         inSomeSlot = within(base, table.slots[index]);
     }
     check(inSomeSlot, "design base name outside the argument table");

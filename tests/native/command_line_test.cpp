@@ -124,7 +124,7 @@ class DesignBaseTest : public testing::TestWithParam<DesignCase> {};
 TEST_P(DesignBaseTest, FindsTheBaseNameAfterDesign) {
     std::string copy = GetParam().commandLine;
     lowerAscii(copy.data(), noLeadBytes);
-    EXPECT_EQ(designBaseName(*split(copy)), GetParam().expectedBase);
+    EXPECT_EQ(designBaseName(*split(copy), isShiftJisLeadByte), GetParam().expectedBase);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -139,10 +139,16 @@ INSTANTIATE_TEST_SUITE_P(
         DesignCase{"NoDesign", "wrap.exe -do x.do", ""},
         DesignCase{"OptionMerelyContainingDesign", R"(wrap.exe x-design-file c:\a.dsn)",
                    R"(c:\a)"},
-        DesignCase{"ProgramDirectoryContainingDesign",
-                   R"(c:\pcb-designs\wrap.exe -design c:\b\x.dsn)", "-design"},
-        DesignCase{"NoExtensionCutsInsideDottedDirectory", R"(wrap.exe -design c:\v1.2\board)",
-                   R"(c:\v1)"},
+        DesignCase{"ProgramDirectoryContainingDesignIsNoOption",
+                   R"(c:\PCB-Designs\wrap.exe -design c:\b\x.dsn)", R"(c:\b\x)"},
+        DesignCase{"NoExtensionKeepsDottedDirectory", R"(wrap.exe -design c:\jobs\v1.2\cpu)",
+                   R"(c:\jobs\v1.2\cpu)"},
+        DesignCase{"DottedDirectoryAndExtension", R"(wrap.exe -design c:\v1.2\cpu.dsn)",
+                   R"(c:\v1.2\cpu)"},
+        DesignCase{"SlashesAsSeparators", "wrap.exe -design c:/v1.2/cpu", "c:/v1.2/cpu"},
+        // "\x95\\" is one character in code page 932: the dot after it is in the file name.
+        DesignCase{"DotAfterATwoByteCharacterEndingInBackslash",
+                   "wrap.exe -design c:\\x.\x95\\cpu", "c:\\x"},
         DesignCase{"NoDotAtAll", "wrap.exe -design board", "board"},
         DesignCase{"FirstDesignWins", R"(wrap.exe -design c:\x.dsn -design c:\y.dsn)", R"(c:\x)"},
         DesignCase{"EmptyDesignArgument", "wrap.exe -design  -quit", ""}),
@@ -151,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DesignBase, HoldsADesignArgumentOfAnyLength) {
     std::string longPath = "c:\\" + std::string(30000, 'd') + "\\board";
     auto table = split("wrap.exe -design " + longPath + ".dsn");
-    EXPECT_EQ(designBaseName(*table), longPath);
+    EXPECT_EQ(designBaseName(*table, noLeadBytes), longPath);
 }
 
 TEST(ProgramDirectory, KeepsEverythingUpToTheLastBackslash) {
