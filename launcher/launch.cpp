@@ -49,22 +49,44 @@ bool needsQuotes(std::string_view path) {
     return path.find_first_of(" \t") != std::string_view::npos && !path.starts_with('"');
 }
 
+// The log lines that name a stored program the run cannot start.
+struct ProgramRole {
+    std::string_view notFound;
+    std::string_view itself;
+};
+constexpr ProgramRole kRouter{"Specctra not found: ", "Specctra is Morvane itself: "};
+constexpr ProgramRole kConverter{"Converter not found: ", "Converter is Morvane itself: "};
+
+// Morvane started as its own child would start itself again, and so on without end: such a
+// program is named in the log instead. True when `path` is Morvane itself.
+bool isItselfLogged(const char* path, const ProgramRole& role) {
+    if (!isMorvaneItself(path)) {
+        return false;
+    }
+    writeLogLine({role.itself, path});
+    return true;
+}
+
+// Names a stored program that is not there or is Morvane itself; true when it is either.
+bool isUnstartableLogged(const char* path, const ProgramRole& role) {
+    if (!programExists(path)) {
+        writeLogLine({role.notFound, path});
+        return true;
+    }
+    return isItselfLogged(path, role);
+}
+
 } // namespace
 
 bool settingsSheetNeeded(bool shiftDown) {
-    // A stored program that is gone leaves a configuration as incomplete as an empty path:
-    // the run could not start it.
-    bool routerGone = settings.SCPath[0] != '\0' && !programExists(settings.SCPath);
-    bool converterGone = settings.SEXEPath[0] != '\0' && settings.SCEnable == 1 &&
-                         !programExists(settings.SEXEPath);
-    if (routerGone) {
-        writeLogLine({"Specctra not found: ", settings.SCPath});
-    }
-    if (converterGone) {
-        writeLogLine({"Converter not found: ", settings.SEXEPath});
-    }
+    // A stored program that the run cannot start leaves a configuration as incomplete as an
+    // empty path.
+    bool routerUnstartable =
+        settings.SCPath[0] != '\0' && isUnstartableLogged(settings.SCPath, kRouter);
+    bool converterUnstartable = settings.SEXEPath[0] != '\0' && settings.SCEnable == 1 &&
+                                isUnstartableLogged(settings.SEXEPath, kConverter);
     return settings.SCPath[0] == '\0' || settings.SEXEPath[0] == '\0' || shiftDown ||
-           routerGone || converterGone;
+           routerUnstartable || converterUnstartable;
 }
 
 bool buildConverterCommandLine(std::string_view converterPath, std::string_view boardFileName,
@@ -99,7 +121,8 @@ bool buildRouterCommandLine(std::string_view routerPath, const ArgTable& table, 
 }
 
 void launchChildren(const char* boardFileName, const char* designFileName) {
-    if (settings.SEXEPath[0] != '\0' && settings.SCEnable == 1) {
+    if (settings.SEXEPath[0] != '\0' && settings.SCEnable == 1 &&
+        !isItselfLogged(settings.SEXEPath, kConverter)) {
         bool built = buildConverterCommandLine(settings.SEXEPath, boardFileName, designFileName,
                                                workLine, sizeof workLine);
         logAndRun(settings.SEXEPath, built, "Start converter with command line:\r\n",
@@ -107,7 +130,7 @@ void launchChildren(const char* boardFileName, const char* designFileName) {
     }
     writeLog("End conversion\r\n");
     writeLog("Start Specctra\r\n");
-    if (settings.SCPath[0] != '\0') {
+    if (settings.SCPath[0] != '\0' && !isItselfLogged(settings.SCPath, kRouter)) {
         bool built = buildRouterCommandLine(settings.SCPath, argTable, workLine, sizeof workLine);
         logAndRun(settings.SCPath, built, "", "Specctra exit code: ");
     }

@@ -8,16 +8,22 @@
 #include <string_view>
 
 // Whether the settings sheet must open before the launch: a program path is empty, a stored
-// program is not there (the converter only when it is to run), or the user held Shift. A
-// stored program that is not there is named in the log, one line each.
+// program is not there or is Morvane itself (the converter only when it is to run), or the
+// user held Shift. Each such stored program is named in the log, one line each.
 bool settingsSheetNeeded(bool shiftDown);
 
 // Runs the converter (when enabled) on the two files, then the router with the arguments
-// Morvane received, logging each step.
+// Morvane received, logging each step. A program that is Morvane itself is not started: it
+// would start itself again, without end.
 void launchChildren(const char* boardFileName, const char* designFileName);
 
 // Whether `path` names an existing file; a folder is not a program.
 bool programExists(const char* path);
+
+// Whether `path` names this very program file, however the path is written (letter case,
+// short names, another drive letter for the same folder, ".."): the file's identity counts,
+// not its name. A copy of it is another file.
+bool isMorvaneItself(const char* path);
 
 // Starts `applicationPath` with the writable `commandLine`, hidden, and waits until it
 // exits. Returns 1 once the child has ended, 0 when it could not be started (the reason is

@@ -4,6 +4,9 @@
 #include "diag/log.h"
 
 #include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -18,6 +21,44 @@ void logStartFailure(const char* applicationPath, DWORD error) {
     std::snprintf(line, sizeof line, "Could not start %s: Windows error %lu\r\n", applicationPath,
                   static_cast<unsigned long>(error));
     writeLog(line);
+}
+
+// What tells two paths to the same file apart from paths to two files: the volume and the
+// file's index on it.
+struct FileIdentity {
+    DWORD volume;
+    DWORD indexHigh;
+    DWORD indexLow;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// Opened only to ask for attributes, sharing everything: a running program can be asked too.
+std::optional<FileIdentity> identityOf(const KernelHandle& file) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file.valid() || !GetFileInformationByHandle(file.get(), &information)) {
+        return std::nullopt;
+    }
+    return FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                        information.nFileIndexLow};
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The program's own path, which can be longer than MAX_PATH: only the wide call tells it
+// whole. Empty when it cannot be had.
+const std::wstring& ownPath() {
+    static const std::wstring path = [] {
+        std::vector<wchar_t> buffer(32768);
+        DWORD length =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        return length == 0 || length >= buffer.size() ? std::wstring()
+                                                      : std::wstring(buffer.data(), length);
+    }();
+    return path;
+}
+
+bool sameSize(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
+    return a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow;
 }
 
 } // namespace
@@ -56,4 +97,22 @@ int runChild(const char* applicationPath, char* commandLine, uint32_t& exitCode)
 bool programExists(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool isMorvaneItself(const char* path) {
+    // Two names of one file give the same size. Asking for a file's identity costs about
+    // half a millisecond under Wine, its size a hundredth of that: only a program of
+    // Morvane's own size, such as a copy of it, is looked at further.
+    WIN32_FILE_ATTRIBUTE_DATA program{};
+    WIN32_FILE_ATTRIBUTE_DATA own{};
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &program) ||
+        !GetFileAttributesExW(ownPath().c_str(), GetFileExInfoStandard, &own) ||
+        !sameSize(program, own)) {
+        return false;
+    }
+    std::optional<FileIdentity> ownIdentity = identityOf(KernelHandle(CreateFileW(
+        ownPath().c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr)));
+    std::optional<FileIdentity> programIdentity = identityOf(KernelHandle(
+        CreateFileA(path, FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr)));
+    return ownIdentity && programIdentity && *ownIdentity == *programIdentity;
 }

@@ -15,14 +15,16 @@ namespace {
 
 // Every child "started", as application path and command line.
 std::vector<std::pair<std::string, std::string>> startedChildren;
-// The programs that "exist".
+// The programs that "exist", and those of them that are Morvane itself.
 std::set<std::string> existingPrograms;
+std::set<std::string> morvaneItself;
 
 class LaunchTest : public testing::Test {
   protected:
     void SetUp() override {
         resetFakes();
         startedChildren.clear();
+        morvaneItself.clear();
         std::memset(&argTable, 0, sizeof argTable);
         std::strcpy(settings.SCPath, R"(c:\router\router.exe)");
         std::strcpy(settings.SEXEPath, R"(c:\conv\conv.exe)");
@@ -79,7 +81,18 @@ TEST_F(LaunchTest, WithoutARouterPathOnlyTheLogLinesRemain) {
     EXPECT_EQ(capturedLog, "End conversion\r\nStart Specctra\r\nStop Specctra\r\n");
 }
 
-TEST_F(LaunchTest, TheSheetOpensForAProgramMissingOrGone) {
+TEST_F(LaunchTest, AProgramThatIsMorvaneItselfIsNamedInsteadOfStarted) {
+    morvaneItself = {R"(c:\router\router.exe)", R"(c:\conv\conv.exe)"};
+    launchChildren(R"(c:\b\x.pcb)", R"(c:\b\x.dsn)");
+    EXPECT_TRUE(startedChildren.empty());
+    EXPECT_EQ(capturedLog, "Converter is Morvane itself: c:\\conv\\conv.exe\r\n"
+                           "End conversion\r\n"
+                           "Start Specctra\r\n"
+                           "Specctra is Morvane itself: c:\\router\\router.exe\r\n"
+                           "Stop Specctra\r\n");
+}
+
+TEST_F(LaunchTest, TheSheetOpensForAProgramMissingGoneOrMorvaneItself) {
     const std::string router = R"(c:\router\router.exe)";
     const std::string converter = R"(c:\conv\conv.exe)";
     struct Case {
@@ -91,6 +104,7 @@ TEST_F(LaunchTest, TheSheetOpensForAProgramMissingOrGone) {
         bool shiftDown;
         bool sheetNeeded;
         std::string log;
+        std::set<std::string> itself = {}; // the stored programs that are Morvane
     };
     const Case cases[] = {
         {"both there", {router, converter}, router.c_str(), converter.c_str(), 1, false, false, ""},
@@ -104,10 +118,15 @@ TEST_F(LaunchTest, TheSheetOpensForAProgramMissingOrGone) {
         // A converter that does not run does not matter.
         {"converter gone, enabled as 2", {router}, router.c_str(), converter.c_str(), 2, false,
          false, ""},
+        {"router is Morvane", {router, converter}, router.c_str(), converter.c_str(), 2, false,
+         true, "Specctra is Morvane itself: " + router + "\r\n", {router}},
+        {"converter is Morvane", {router, converter}, router.c_str(), converter.c_str(), 1, false,
+         true, "Converter is Morvane itself: " + converter + "\r\n", {converter}},
     };
     for (const Case& testCase : cases) {
         capturedLog.clear();
         existingPrograms = testCase.existing;
+        morvaneItself = testCase.itself;
         std::strcpy(settings.SCPath, testCase.routerPath);
         std::strcpy(settings.SEXEPath, testCase.converterPath);
         settings.SCEnable = testCase.converterEnabled;
@@ -187,4 +206,8 @@ int runChild(const char* applicationPath, char* commandLine, uint32_t& exitCode)
 
 bool programExists(const char* path) {
     return existingPrograms.count(path) != 0;
+}
+
+bool isMorvaneItself(const char* path) {
+    return morvaneItself.count(path) != 0;
 }
