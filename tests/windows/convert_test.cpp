@@ -81,7 +81,8 @@ bool endsWith(const std::string& text, const std::string& tail) {
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// The names in `folder`, sorted: a temporary file or backup left behind shows here.
+// The names in `folder` as they are on disk, sorted: a temporary file or backup left behind
+// shows here.
 std::vector<std::string> folderEntries(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA entry;
@@ -92,7 +93,7 @@ std::vector<std::string> folderEntries(const std::string& folder) {
     do {
         std::string name = entry.cFileName;
         if (name != "." && name != "..") {
-            names.push_back(lowered(name));
+            names.push_back(name);
         }
     } while (FindNextFileA(search, &entry));
     FindClose(search);
@@ -528,7 +529,8 @@ TEST_F(ConvertTest, TakesTheNamesMorvaneWrites) {
           Case{"two quoted arguments", spacedFolder,
                "\"" + spacedBase + ".pcb\" \"" + spacedBase + ".dsn\"", spacedBase}}) {
         SCOPED_TRACE(testCase.name);
-        // Mixed case, as a board editor may name them: the lowered names must still find them.
+        // Mixed case, as a board editor may name them: the lowered names must still find them,
+        // and the design and its backup keep the name on disk.
         installExample(testCase.folder, "CPU-Board");
         DeleteFileA((testCase.folder + "cpu-board.dsn.bak").c_str());
 
@@ -538,14 +540,17 @@ TEST_F(ConvertTest, TakesTheNamesMorvaneWrites) {
         EXPECT_EQ(readWholeFile(testCase.folder + "cpu-board.dsn"), convertedExample(original_));
         EXPECT_EQ(readWholeFile(testCase.folder + "cpu-board.dsn.bak"), original_);
         EXPECT_EQ(folderEntries(testCase.folder),
-                  sorted({"cpu-board.dsn", "cpu-board.dsn.bak", "cpu-board.pcb"}));
+                  sorted({"CPU-Board.dsn", "CPU-Board.dsn.bak", "CPU-Board.pcb"}));
         std::string written = log();
         EXPECT_NE(written.find("Converter command line:\r\n" + commandLine(testCase.names) +
                                "\r\nUse pcb file: " + testCase.base + ".pcb\r\nUse dsn file: " +
                                testCase.base + ".dsn\r\nLoad registry parameters\r\n"),
                   std::string::npos)
             << written;
-        EXPECT_TRUE(endsWith(written, "\r\nDesign written\r\n")) << written;
+        std::string folder = testCase.base.substr(0, testCase.base.rfind('\\') + 1);
+        EXPECT_TRUE(endsWith(written, "\r\nPrevious design kept as " + folder +
+                                          "CPU-Board.dsn.bak\r\nDesign written\r\n"))
+            << written;
     }
 }
 
@@ -587,6 +592,75 @@ TEST_F(ConvertTest, WithoutADesignArgumentNothingIsWritten) {
                                 "Error: design not read: .dsn: Windows error 2\r\n"
                                 "Design unchanged\r\n"))
         << log();
+}
+
+// The design at the 259 characters of the ANSI file calls, and at 255: the converter's own
+// names beside it are longer, and so is the backup.
+TEST_F(ConvertTest, DesignsInTheDeepestFoldersConvertWithTheirBackups) {
+    for (std::size_t length : {255u, 259u}) {
+        SCOPED_TRACE(length);
+        ScratchFolder boards;
+        std::string folder = boards.path();
+        const std::size_t folderLength = length - std::string("cpu-board.dsn").size();
+        while (folder.size() < folderLength) {
+            // Folders of up to 60 characters; the last one takes what is left, never nothing.
+            std::size_t rest = folderLength - folder.size();
+            folder += std::string(rest <= 61 ? rest - 1 : std::min<std::size_t>(60, rest - 3), 'd');
+            folder += "\\";
+            ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+        }
+        installExample(folder);
+        std::string base = lowered(folder + "cpu-board");
+
+        EXPECT_EQ(convert(base + ".pcb " + base + ".dsn").exitCode, 0u);
+
+        EXPECT_EQ(readWholeFile(folder + "cpu-board.dsn"), convertedExample(original_));
+        EXPECT_EQ(folderEntries(folder),
+                  sorted({"cpu-board.dsn", "cpu-board.dsn.bak", "cpu-board.pcb"}));
+    }
+}
+
+// A converter ended mid-run leaves its files beside the design under names that hold its
+// process id, which a later run may get again. A leftover new design is removed; a leftover
+// old design (the only copy of a design, had the run ended before the backup took its
+// name) stays, and so does one that cannot be removed.
+TEST_F(ConvertTest, ALeftoverOfAnEarlierRunNeverBlocks) {
+    struct Case {
+        const char* suffix; // after "<design>.morvane-<process id>"
+        bool readOnly;
+        bool removed;
+    };
+    installExample(folder_.path());
+    for (const Case& testCase : {Case{".tmp", false, true}, Case{".tmp", true, false},
+                                 Case{".bak", false, false}}) {
+        SCOPED_TRACE(std::string(testCase.suffix) + (testCase.readOnly ? ", read-only" : ""));
+        writeWholeFile(design_, original_);
+        std::string leftover;
+        auto leaveLeftover = [&](DWORD processId) {
+            leftover = "cpu-board.dsn.morvane-" + std::to_string(processId) + testCase.suffix;
+            writeWholeFile(folder_.path() + leftover, "(pcb earlier)\n");
+            if (testCase.readOnly) {
+                SetFileAttributesA((folder_.path() + leftover).c_str(), FILE_ATTRIBUTE_READONLY);
+            }
+        };
+
+        RunResult result = runProgram(converter_, commandLine(exampleNames()), "", leaveLeftover);
+
+        EXPECT_EQ(result.exitCode, 0u);
+        EXPECT_EQ(readWholeFile(design_), convertedExample(original_));
+        std::vector<std::string> expectedFolder = kConvertedFolder;
+        if (!testCase.removed) {
+            expectedFolder.push_back(leftover);
+            EXPECT_EQ(readWholeFile(folder_.path() + leftover), "(pcb earlier)\n");
+        }
+        EXPECT_EQ(folderEntries(folder_.path()), sorted(expectedFolder));
+        EXPECT_EQ(log().find("Leftover of an earlier run removed: " + lowered(folder_.path()) +
+                             leftover + "\r\n") != std::string::npos,
+                  testCase.removed)
+            << log();
+        SetFileAttributesA((folder_.path() + leftover).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA((folder_.path() + leftover).c_str());
+    }
 }
 
 // morvane.exe started by the board editor, with this converter set up and enabled, runs it

@@ -163,6 +163,40 @@ TEST_F(LaunchTest, AFolderAtTheRouterPathIsNamedBeforeTheSheet) {
         << log();
 }
 
+// Morvane chosen as its own router, however its path is written, is not started again. A
+// copy of it is another program, started once, which stops there: for it the router is
+// itself.
+TEST_F(LaunchTest, MorvaneIsNeverItsOwnRouter) {
+    setRegistryDword("SCEnable", 0);
+    ASSERT_TRUE(CreateDirectoryA((folder_.path() + "sub").c_str(), nullptr));
+    ScratchFolder copyFolder;
+    std::string copy = installMorvane(copyFolder.path());
+    struct Case {
+        std::string router;
+        std::string refusingFolder; // where the Morvane that refuses it logs
+        DWORD morvanes;
+    };
+    for (const Case& testCase : {Case{morvane_, folder_.path(), 1},
+                                 Case{folder_.path() + "sub\\..\\MORVANE.EXE", folder_.path(), 1},
+                                 Case{copy, copyFolder.path(), 2}}) {
+        SCOPED_TRACE(testCase.router);
+        setRegistryText("SCPath", testCase.router);
+
+        RunResult result = run(R"(-design c:\b\x.dsn)");
+
+        EXPECT_TRUE(result.ended);
+        // Without a display the sheet's window makes Wine start its desktop program, which
+        // ends at once.
+        EXPECT_EQ(result.processes, testCase.morvanes + 1);
+        std::string named = "Specctra is Morvane itself: " + testCase.router + "\r\n";
+        EXPECT_EQ(logTail(readWholeFile(testCase.refusingFolder + "kvxdebug.txt"),
+                          "Room include type"),
+                  "Room include type: 0\r\n" + named +
+                      "Create property sheet window\r\nEnd conversion\r\nStart Specctra\r\n" +
+                      named + "Stop Specctra\r\n");
+    }
+}
+
 TEST_F(LaunchTest, ExitCodesOtherThanZeroAreLoggedAfterTheirChild) {
     SetEnvironmentVariableA("STANDIN_CONVERTER_EXIT_CODE", "3221225477");
     SetEnvironmentVariableA("STANDIN_ROUTER_EXIT_CODE", "2");

@@ -25,26 +25,41 @@ RegistryKey createKvxKeyForTest() {
 
 } // namespace
 
-void removeTree(const std::string& folder) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
+namespace {
+
+// `folder` is in the long-path form and ends with a backslash: a converter's backup beside
+// a design at MAX_PATH is longer than the ANSI calls take.
+void removeLongTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..") {
+            std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") {
                 continue;
             }
-            std::string path = folder + name;
+            std::wstring path = folder + name;
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeTree(path + "\\");
+                removeLongTree(path + L"\\");
             } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
             }
-        } while (FindNextFileA(search, &entry));
+        } while (FindNextFileW(search, &entry));
         FindClose(search);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+} // namespace
+
+void removeTree(const std::string& folder) {
+    int length =
+        MultiByteToWideChar(CP_ACP, 0, folder.data(), static_cast<int>(folder.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, folder.data(), static_cast<int>(folder.size()), wide.data(),
+                        length);
+    removeLongTree(L"\\\\?\\" + wide);
 }
 
 namespace {
@@ -193,26 +208,48 @@ std::string installMorvane(const std::string& folder) {
 }
 
 RunResult runProgram(const std::string& application, const std::string& commandLine,
-                     const std::string& currentDirectory) {
+                     const std::string& currentDirectory,
+                     const std::function<void(DWORD processId)>& whileSuspended) {
     RunResult result;
+    // Every process the program starts joins its job, which counts them, and closing the
+    // job ends those still running.
+    KernelHandle job(CreateJobObjectA(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    EXPECT_TRUE(SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                                        sizeof limits));
     std::vector<char> writableLine(commandLine.begin(), commandLine.end());
     writableLine.push_back('\0');
     STARTUPINFOA startup{.cb = sizeof(STARTUPINFOA)};
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(application.c_str(), writableLine.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, currentDirectory.empty() ? nullptr : currentDirectory.c_str(),
-                        &startup, &process)) {
+    if (!CreateProcessA(application.c_str(), writableLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_SUSPENDED, nullptr,
+                        currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup,
+                        &process)) {
         return result;
     }
     KernelHandle processHandle(process.hProcess);
     KernelHandle threadHandle(process.hThread);
     result.started = true;
-    WaitForSingleObject(processHandle.get(), 60000);
+    EXPECT_TRUE(AssignProcessToJobObject(job.get(), processHandle.get()));
+    if (whileSuspended) {
+        whileSuspended(process.dwProcessId);
+    }
+    ResumeThread(threadHandle.get());
+    result.ended = WaitForSingleObject(processHandle.get(), 60000) == WAIT_OBJECT_0;
+    if (!result.ended) {
+        TerminateJobObject(job.get(), 1);
+    }
     GetExitCodeProcess(processHandle.get(), &result.exitCode);
     FILETIME creation, exit, kernel, user;
     if (GetProcessTimes(processHandle.get(), &creation, &exit, &kernel, &user)) {
         result.exitTime =
             (static_cast<unsigned long long>(exit.dwHighDateTime) << 32) | exit.dwLowDateTime;
+    }
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (QueryInformationJobObject(job.get(), JobObjectBasicAccountingInformation, &accounting,
+                                  sizeof accounting, nullptr)) {
+        result.processes = accounting.TotalProcesses;
     }
     return result;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,7 @@ struct StoredValue {
 };
 StoredValue readRegistryValue(const char* name);
 
-// Removes `folder` (ending with a backslash) with everything in it.
+// Removes `folder` (a full path ending with a backslash) with everything in it, however deep.
 void removeTree(const std::string& folder);
 
 // A fresh, empty folder under the temporary directory, removed with its contents at the end.
@@ -64,14 +65,18 @@ std::string installMorvane(const std::string& folder);
 
 struct RunResult {
     bool started = false;
+    bool ended = false; // within a minute; otherwise it and all it started were ended
     DWORD exitCode = 0;
     unsigned long long exitTime = 0; // FILETIME units, as the stand-ins record them
+    DWORD processes = 0;             // it and every process started under it
 };
 
 // Starts `application` with `commandLine` exactly as given, in `currentDirectory` (empty:
-// this process's), and waits for it.
+// this process's), and waits for it. `whileSuspended` is called with the new process's id
+// before it runs its first instruction.
 RunResult runProgram(const std::string& application, const std::string& commandLine,
-                     const std::string& currentDirectory = "");
+                     const std::string& currentDirectory = "",
+                     const std::function<void(DWORD processId)>& whileSuspended = nullptr);
 
 // Replaces the "Time: HH:MM:SS\tDate: MM/DD/YY" values by "HH:MM:SS" and "MM/DD/YY" after
 // checking their shape, so that logs compare byte for byte.
