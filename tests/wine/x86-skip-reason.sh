@@ -4,7 +4,8 @@
 # router, under the 32-bit Wine in the build's own prefix.
 # Usage: tests/wine/x86-skip-reason.sh <x86 build folder>
 set -u
-build=${1:?usage: x86-skip-reason.sh <x86 build folder>}
+# Wine takes only an absolute prefix path.
+build=$(realpath -m "${1:?usage: x86-skip-reason.sh <x86 build folder>}")
 export WINE_LOADER=/usr/lib/wine/wine WINEPREFIX=$build/wineprefix
 if [ ! -x "$WINE_LOADER" ]; then
     echo "no 32-bit Wine installed"
