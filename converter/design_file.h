@@ -12,7 +12,7 @@
 
 // A path as the file calls take it and as the log shows it.
 struct FilePath {
-    std::wstring call;  // full, in the long-path form
+    std::wstring call; // full, in the long-path form
     std::string shown; // in the ANSI code page, as the caller wrote its folder
 
     // The same path with the ASCII `suffix` appended to its file name.

@@ -47,11 +47,11 @@ std::string ansiFromWide(std::wstring_view text) {
     if (text.empty()) {
         return {};
     }
-    int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                     nullptr, 0, nullptr, nullptr);
+    int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                     0, nullptr, nullptr);
     std::string ansi(static_cast<std::size_t>(std::max(length, 0)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(),
-                        length, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), length,
+                        nullptr, nullptr);
     return ansi;
 }
 
@@ -201,7 +201,8 @@ bool designFilePath(const std::string& path, FilePath& design) {
     }
     DWORD capacity = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     std::wstring full(capacity, L'\0');
-    DWORD length = capacity == 0 ? 0 : GetFullPathNameW(wide.c_str(), capacity, full.data(), nullptr);
+    DWORD length =
+        capacity == 0 ? 0 : GetFullPathNameW(wide.c_str(), capacity, full.data(), nullptr);
     if (length == 0 || length >= capacity) {
         writeLogLine({"Error: design not read: ", path, ": ", windowsError(GetLastError())});
         return false;
@@ -276,8 +277,8 @@ Replacement replaceDesign(const FilePath& givenDesign, std::string_view text,
     if (!writeNewDesign(design, converted, previous, text, edits)) {
         return Replacement::Failed;
     }
-    if (!ReplaceFileW(design.call.c_str(), converted.path().call.c_str(), previous.call.c_str(),
-                      0, nullptr, nullptr)) {
+    if (!ReplaceFileW(design.call.c_str(), converted.path().call.c_str(), previous.call.c_str(), 0,
+                      nullptr, nullptr)) {
         writeLogLine({"Error: design not replaced: ", windowsError(GetLastError())});
         // ReplaceFile may fail after it has moved the old design aside.
         if (!exists(design) && exists(previous)) {

@@ -52,8 +52,8 @@ std::string_view designBaseName(const ArgTable& table, LeadByteTest isLeadByte) 
         std::string_view design = table.slots[index + 1];
         // Only the file name has an extension: a dot in a folder such as v1.2 is no cut.
         std::size_t lastDot = design.rfind('.');
-        bool dotInFileName = lastDot != std::string_view::npos &&
-                             lastDot >= fileNameStart(design, isLeadByte);
+        bool dotInFileName =
+            lastDot != std::string_view::npos && lastDot >= fileNameStart(design, isLeadByte);
         return dotInFileName ? design.substr(0, lastDot) : design;
     }
     return {};
