@@ -3,10 +3,14 @@
 # that exits at once, the stand-in router started directly, and a do-nothing program, run
 # alternately from inside one private Wine prefix. Prints the medians and Morvane's own
 # overhead beyond one extra process start, as a share of that start.
-# Usage: bench/launch/run-launch-bench.sh [rounds]   (default 200)
+# With a second argument, this build's morvane.exe and another one (an earlier commit's,
+# say) are then run alone, alternately, each from a folder of the same depth, and the
+# difference of their medians is printed.
+# Usage: bench/launch/run-launch-bench.sh [rounds] [other morvane.exe]   (default 200)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 rounds=${1:-200}
+other=${2:+$(realpath "$2")}
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target morvane stand_in_router stand_in_converter do_nothing \
@@ -32,7 +36,6 @@ results=$("$wine" "build/windows/bin/launch_timer.exe" "$rounds" \
     "\"$bin\\stand_in_router.exe\" $arguments" \
     "\"$bin\\do_nothing.exe\"" \
     "\"$bin\\shift_sampler.exe\"" | tr -d '\r')
-rm -rf "$logs"
 
 echo "$results" | awk -F'\t' -v rounds="$rounds" '
     NR == 1 { morvane = $1 } NR == 2 { router = $1 } NR == 3 { nothing = $1 }
@@ -50,3 +53,21 @@ echo "$results" | awk -F'\t' -v rounds="$rounds" '
         printf "Morvane beyond a Shift-sampling start: %.3f ms = %.1f%% of a process start\n",
                beyondShift, 100 * beyondShift / nothing
     }'
+
+if [ -n "$other" ]; then
+    # Side by side in folders alike, so that neither the path nor the order favours one.
+    mkdir -p "$logs/this" "$logs/other"
+    cp build/windows/bin/morvane.exe "$logs/this/"
+    cp "$other" "$logs/other/morvane.exe"
+    scratch=$("$wine" winepath -w "$logs" | tr -d '\r')
+    "$wine" "build/windows/bin/launch_timer.exe" "$rounds" \
+        "\"$scratch\\this\\morvane.exe\" $arguments" \
+        "\"$scratch\\other\\morvane.exe\" $arguments" | tr -d '\r' |
+        awk -F'\t' 'NR == 1 { this = $1 } NR == 2 { other = $1 }
+            END {
+                printf "median this morvane.exe + router:  %8.3f ms\n", this
+                printf "median other morvane.exe + router: %8.3f ms\n", other
+                printf "this build minus the other:        %8.3f ms\n", this - other
+            }'
+fi
+rm -rf "$logs"
