@@ -32,7 +32,7 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
-// Opened only to ask for attributes, sharing everything: a running program can be asked too.
+// None when the file was not opened or cannot tell.
 std::optional<FileIdentity> identityOf(const KernelHandle& file) {
     BY_HANDLE_FILE_INFORMATION information{};
     if (!file.valid() || !GetFileInformationByHandle(file.get(), &information)) {
@@ -42,6 +42,8 @@ std::optional<FileIdentity> identityOf(const KernelHandle& file) {
                         information.nFileIndexLow};
 }
 
+// Files are opened only to ask for their identity, sharing everything: a running program
+// can be asked too.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // The program's own path, which can be longer than MAX_PATH: only the wide call tells it
