@@ -404,18 +404,6 @@ void closeDialogs(HWND owner) {
     }
 }
 
-namespace {
-
-// The \\?\ form, which takes paths beyond MAX_PATH.
-std::wstring extendedPath(const std::string& path) {
-    std::wstring wide(path.size(), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(),
-                        static_cast<int>(wide.size()));
-    return L"\\\\?\\" + wide;
-}
-
-} // namespace
-
 LongPathCopy::LongPathCopy(const std::string& source, const std::string& folder,
                            const std::string& target)
     : folder_(extendedPath(folder)), target_(extendedPath(target)) {

@@ -53,13 +53,17 @@ void removeLongTree(const std::wstring& folder) {
 
 } // namespace
 
-void removeTree(const std::string& folder) {
+std::wstring extendedPath(const std::string& path) {
     int length =
-        MultiByteToWideChar(CP_ACP, 0, folder.data(), static_cast<int>(folder.size()), nullptr, 0);
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, folder.data(), static_cast<int>(folder.size()), wide.data(),
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(),
                         length);
-    removeLongTree(L"\\\\?\\" + wide);
+    return L"\\\\?\\" + wide;
+}
+
+void removeTree(const std::string& folder) {
+    removeLongTree(extendedPath(folder));
 }
 
 namespace {

@@ -24,6 +24,10 @@ struct StoredValue {
 };
 StoredValue readRegistryValue(const char* name);
 
+// The full `path` (in the ANSI code page) in the \\?\ form, which the wide file calls take
+// beyond MAX_PATH.
+std::wstring extendedPath(const std::string& path);
+
 // Removes `folder` (a full path ending with a backslash) with everything in it, however deep.
 void removeTree(const std::string& folder);
 
