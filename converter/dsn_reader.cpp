@@ -2,6 +2,7 @@
 
 #include "common/ascii_text.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -53,9 +54,14 @@ class DesignReader {
     bool readParser(const ListStart& list);
     bool readParserSetting(const ListStart& list);
     bool readResolution(const ListStart& list);
+    bool readUnit(const ListStart& list);
+    bool readShapeLayer(const Token& open, std::string_view& layer);
     bool readStructure(const ListStart& list);
     bool readLayer(const ListStart& list);
+    bool readPlane(const ListStart& list);
     bool readLibrary(const ListStart& list);
+    bool readWiring(const ListStart& list);
+    bool refuseElsewhere(const ListStart& list, std::string_view section);
     bool readPcbChild(const ListStart& list);
     bool checkEnd(std::size_t pcbBegin);
 
@@ -303,6 +309,8 @@ bool DesignReader::readParser(const ListStart& parser) {
         });
 }
 
+// The design's resolution may stand at its top and at the start of its structure; where
+// both give one, they must say the same.
 bool DesignReader::readResolution(const ListStart& list) {
     std::string_view atoms[2];
     std::size_t end = 0;
@@ -313,8 +321,48 @@ bool DesignReader::readResolution(const ListStart& list) {
         outline_.resolutionUnit = atoms[0];
         outline_.resolutionValue = atoms[1];
         outline_.resolutionOffset = list.open.begin;
+        return true;
+    }
+    if (!isKeyword(atoms[0], outline_.resolutionUnit) || atoms[1] != outline_.resolutionValue) {
+        return fail(list.open.begin, "a resolution that differs from the design's first one");
     }
     return true;
+}
+
+// The design's unit, like its resolution, may stand at its top and in its structure.
+bool DesignReader::readUnit(const ListStart& list) {
+    std::string_view unit;
+    std::size_t end = 0;
+    if (!readAtoms(list, &unit, 1, end)) {
+        return false;
+    }
+    if (outline_.designUnit.empty()) {
+        outline_.designUnit = unit;
+    } else if (!isKeyword(unit, outline_.designUnit)) {
+        return fail(list.open.begin, "a unit that differs from the design's first one");
+    }
+    return true;
+}
+
+// Reads a shape such as (polygon <layer> ...) or (path <layer> ...) to its end, giving its
+// layer: the first atom after the keyword (empty when there is none).
+bool DesignReader::readShapeLayer(const Token& open, std::string_view& layer) {
+    ListStart shape = startList(open);
+    if (shape.first.kind != TokenKind::Atom) {
+        std::size_t end = 0;
+        return finishList(shape, end);
+    }
+    Token layerToken = next();
+    layer = layerToken.kind == TokenKind::Atom ? text(layerToken) : std::string_view{};
+    std::size_t end = 0;
+    return finishList(ListStart{.open = open, .first = layerToken, .keyword = {}}, end);
+}
+
+// A section that names another file or folder for a part of itself cannot be seen whole.
+bool DesignReader::refuseElsewhere(const ListStart& list, std::string_view section) {
+    return fail(list.open.begin, "a (" + std::string(list.keyword) + " ...) inside the (" +
+                                     std::string(section) +
+                                     " ...): a part of it is in another file");
 }
 
 bool DesignReader::readLayer(const ListStart& list) {
@@ -341,10 +389,8 @@ bool DesignReader::readLayer(const ListStart& list) {
             layer.firstChild = childElement;
         }
         if (isType) {
-            if (layer.types.empty()) {
-                layer.firstTypeValue = value;
-            }
             layer.types.push_back(childElement);
+            layer.typeValues.push_back(value);
         } else if (isDirection) {
             layer.directions.push_back(childElement);
         }
@@ -365,6 +411,35 @@ bool DesignReader::readLayer(const ListStart& list) {
     return true;
 }
 
+// (plane <net> <shape> ...): the net, and the layer of the first shape.
+bool DesignReader::readPlane(const ListStart& list) {
+    DsnPlane plane{.offset = list.open.begin, .net = {}, .layer = {}};
+    bool shapeRead = false;
+    Token close;
+    bool read = readChildren(
+        list, "plane", close,
+        [&](const Token& token) {
+            if (plane.net.empty()) {
+                plane.net = text(token);
+            }
+        },
+        [&](const Token& open) {
+            std::string_view layer;
+            if (!readShapeLayer(open, layer)) {
+                return false;
+            }
+            if (!shapeRead) {
+                shapeRead = true;
+                plane.layer = layer;
+            }
+            return true;
+        });
+    if (read) {
+        outline_.planes.push_back(plane);
+    }
+    return read;
+}
+
 bool DesignReader::readStructure(const ListStart& structure) {
     Token close;
     return readChildren(
@@ -372,7 +447,22 @@ bool DesignReader::readStructure(const ListStart& structure) {
         [this](const Token& open) {
             ListStart child = startList(open);
             std::size_t end = 0;
-            return isKeyword(child.keyword, "layer") ? readLayer(child) : finishList(child, end);
+            if (isKeyword(child.keyword, "layer")) {
+                return readLayer(child);
+            }
+            if (isKeyword(child.keyword, "plane")) {
+                return readPlane(child);
+            }
+            if (isKeyword(child.keyword, "resolution")) {
+                return readResolution(child);
+            }
+            if (isKeyword(child.keyword, "unit")) {
+                return readUnit(child);
+            }
+            if (isKeyword(child.keyword, "file") || isKeyword(child.keyword, "directory")) {
+                return refuseElsewhere(child, "structure");
+            }
+            return finishList(child, end);
         });
 }
 
@@ -388,6 +478,8 @@ bool DesignReader::readLibrary(const ListStart& library) {
             if (result.unit.empty()) {
                 result.unit = unit;
             }
+        } else if (isKeyword(child.keyword, "file") || isKeyword(child.keyword, "directory")) {
+            return refuseElsewhere(child, "library");
         } else if (isKeyword(child.keyword, "padstack")) {
             // Only the id matters: the rest of a padstack is passed over.
             Token idToken = next();
@@ -418,6 +510,39 @@ bool DesignReader::readLibrary(const ListStart& library) {
     return true;
 }
 
+// Counts the (wire <shape> ...) lists by the layer of their shape; the rest of the wiring,
+// its vias among it, is passed over.
+bool DesignReader::readWiring(const ListStart& wiring) {
+    Token close;
+    return readChildren(
+        wiring, "wiring", close, [](const Token&) {},
+        [this](const Token& open) {
+            ListStart child = startList(open);
+            std::size_t end = 0;
+            if (!isKeyword(child.keyword, "wire")) {
+                return finishList(child, end);
+            }
+            Token shape = next();
+            if (shape.kind != TokenKind::Open) {
+                return finishList(ListStart{.open = open, .first = shape, .keyword = {}}, end);
+            }
+            std::string_view layer;
+            if (!readShapeLayer(shape, layer) || !skipRest(1, open.begin, end)) {
+                return false;
+            }
+            std::vector<DsnWireCount>& counts = outline_.wiresByLayer;
+            auto counted = std::find_if(counts.begin(), counts.end(), [layer](const auto& count) {
+                return count.layer == layer;
+            });
+            if (counted == counts.end()) {
+                counts.push_back({.layer = layer, .wires = 1});
+            } else {
+                ++counted->wires;
+            }
+            return true;
+        });
+}
+
 bool DesignReader::readPcbChild(const ListStart& list) {
     std::size_t end = 0;
     if (list.first.kind != TokenKind::Atom) {
@@ -430,24 +555,32 @@ bool DesignReader::readPcbChild(const ListStart& list) {
         return readResolution(list);
     }
     if (isKeyword(list.keyword, "unit")) {
-        std::string_view unit;
-        if (!readAtoms(list, &unit, 1, end)) {
-            return false;
-        }
-        if (outline_.designUnit.empty()) {
-            outline_.designUnit = unit;
-        }
-        return true;
+        return readUnit(list);
     }
-    // A second structure or library is passed over: the first is the design's.
-    if (isKeyword(list.keyword, "structure") && !outline_.hasStructure) {
+    // A section may stand in a file of its own, or a part of one: which, the design does
+    // not say.
+    if (isKeyword(list.keyword, "file")) {
+        return fail(list.open.begin, "a (file ...) in the design: a section or a part of one is "
+                                     "in another file");
+    }
+    // Which of two structures or libraries the router takes, the design does not say either.
+    if (isKeyword(list.keyword, "structure")) {
+        if (outline_.hasStructure) {
+            return fail(list.open.begin, "a second (structure ...)");
+        }
         outline_.hasStructure = true;
         outline_.structureOffset = list.open.begin;
         return readStructure(list);
     }
-    if (isKeyword(list.keyword, "library") && !outline_.hasLibrary) {
+    if (isKeyword(list.keyword, "library")) {
+        if (outline_.hasLibrary) {
+            return fail(list.open.begin, "a second (library ...)");
+        }
         outline_.hasLibrary = true;
         return readLibrary(list);
+    }
+    if (isKeyword(list.keyword, "wiring")) {
+        return readWiring(list);
     }
     return finishList(list, end);
 }

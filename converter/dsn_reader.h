@@ -20,7 +20,7 @@ struct DsnLayer {
     DsnElement name;
     std::string_view nameText; // as written, quotes included
     std::vector<DsnElement> types;
-    std::string_view firstTypeValue; // the value of the first (type ...), as written
+    std::vector<std::string_view> typeValues; // of each of `types`, as written
     std::vector<DsnElement> directions;
     // The last (type ...) or (property ...) child: a direction goes after it. Empty (end 0)
     // when the layer has neither.
@@ -42,20 +42,37 @@ struct DsnLibrary {
     std::size_t closeParen = 0;
 };
 
+// A (plane <net> <shape> ...) of the structure: copper of one net poured over a layer.
+struct DsnPlane {
+    std::size_t offset = 0;
+    std::string_view net;   // as written
+    std::string_view layer; // the first atom of its shape, as written
+};
+
+// How many (wire ...) lists of the wiring lie on one layer.
+struct DsnWireCount {
+    std::string_view layer; // as written
+    std::size_t wires = 0;
+};
+
 // What the jumper edit needs to know of a design.
 struct DsnOutline {
     char stringQuote = '\0'; // '\0' until (string_quote c) is read: no quoting
     bool spaceInQuotedTokens = false;
     bool caseSensitive = false;
+    // The design's resolution and unit, given at the top of the design or at the start of
+    // its structure; empty when neither gives one.
     std::string_view resolutionUnit;
     std::string_view resolutionValue;
     std::size_t resolutionOffset = 0;
-    std::string_view designUnit; // of the design-level (unit ...), empty when none
+    std::string_view designUnit;
     bool hasStructure = false;
     std::size_t structureOffset = 0;
     std::vector<DsnLayer> layers; // in file order: the first is the top-most
+    std::vector<DsnPlane> planes;
     bool hasLibrary = false;
     DsnLibrary library;
+    std::vector<DsnWireCount> wiresByLayer; // in the order the layers first appear
 };
 
 // Why a design was refused, and where.
@@ -65,7 +82,9 @@ struct DsnProblem {
 };
 
 // Reads `text` into `outline`. Returns false, with the reason in `problem`, when the text is
-// not one balanced (pcb ...) s-expression holding a (structure ...) and a (library ...).
+// not one balanced (pcb ...) s-expression holding one (structure ...) and one (library ...),
+// when a part of either is in another file or folder, and when the design gives two
+// resolutions or two units that differ: an edit of what is seen could contradict what is not.
 bool readDesignOutline(std::string_view text, DsnOutline& outline, DsnProblem& problem);
 
 // The bytes that separate tokens.

@@ -104,31 +104,85 @@ LengthUnit libraryUnit(const DsnOutline& outline) {
     return {kDefaultResolutionUnit, "no unit given"};
 }
 
-// Steps per unit of the design's resolution; 0 when it cannot be used (logged).
-int64_t readResolution(const DsnOutline& outline, std::string_view& resolutionUnit) {
-    if (outline.resolutionUnit.empty()) {
-        resolutionUnit = kDefaultResolutionUnit;
-        writeLogLine({"Resolution: none given, inch 2540000"});
-        return kDefaultResolution;
-    }
-    resolutionUnit = outline.resolutionUnit;
+// The grid that lengths are rounded to: `steps` per `unit`.
+struct Grid {
+    std::string_view unit;
     int64_t steps = 0;
-    bool usable = unitNanometres(outline.resolutionUnit) != 0 && !outline.resolutionValue.empty();
+};
+
+// The design's resolution grid. False when the design gives one that is not a known unit
+// and a positive integer that a design's 32-bit coordinates can work with.
+bool readGrid(const DsnOutline& outline, Grid& grid) {
+    if (outline.resolutionUnit.empty()) {
+        grid = {kDefaultResolutionUnit, kDefaultResolution};
+        return true;
+    }
+    grid = {outline.resolutionUnit, 0};
+    if (unitNanometres(outline.resolutionUnit) == 0 || outline.resolutionValue.empty()) {
+        return false;
+    }
     for (char c : outline.resolutionValue) {
-        if (c < '0' || c > '9' || steps > kLargestResolution) {
-            usable = false;
-            break;
+        if (c < '0' || c > '9') {
+            return false;
         }
-        steps = steps * 10 + (c - '0');
+        // Capped as it is read, so that no text overflows it.
+        grid.steps = std::min(grid.steps * 10 + (c - '0'), kLargestResolution + 1);
     }
-    if (!usable || steps == 0 || steps > kLargestResolution) {
-        writeLogLine({"Warning: resolution \"", outline.resolutionUnit, " ",
-                      outline.resolutionValue, "\" at byte ", number(outline.resolutionOffset),
-                      " is not usable: lengths are not rounded to it"});
-        return 0;
+    return grid.steps > 0 && grid.steps <= kLargestResolution;
+}
+
+void logGrid(const DsnOutline& outline) {
+    if (outline.resolutionUnit.empty()) {
+        writeLogLine({"Resolution: none given, inch 2540000"});
+    } else {
+        writeLogLine({"Resolution: ", outline.resolutionUnit, " ", outline.resolutionValue});
     }
-    writeLogLine({"Resolution: ", outline.resolutionUnit, " ", outline.resolutionValue});
-    return steps;
+}
+
+// A layer without a (type ...) is a signal layer.
+bool isSignalLayer(const DsnLayer& layer) {
+    return std::all_of(layer.typeValues.begin(), layer.typeValues.end(),
+                       [](std::string_view value) { return equalsIgnoringCase(value, "signal"); });
+}
+
+// The first type of the layer that keeps jumpers off it: any but signal and jumper (an
+// earlier run's). Empty when it has none.
+std::string_view typeKeepingJumpersOff(const DsnLayer& layer) {
+    for (std::string_view value : layer.typeValues) {
+        if (!equalsIgnoringCase(value, "signal") && !equalsIgnoringCase(value, "jumper")) {
+            return value;
+        }
+    }
+    return {};
+}
+
+// Whether the chosen layer can become the jumper layer: a signal layer (a power or mixed
+// layer would lose its plane), with another signal layer left to route on. Logs why not.
+bool layerTakesJumpers(const DsnOutline& outline, std::size_t chosen) {
+    const DsnLayer& layer = outline.layers[chosen];
+    std::string_view barring = typeKeepingJumpersOff(layer);
+    if (!barring.empty()) {
+        writeLogLine({"Error: layer ", layer.nameText, " is a ", barring,
+                      " layer; jumpers need a signal layer"});
+        return false;
+    }
+    for (std::size_t i = 0; i < outline.layers.size(); ++i) {
+        if (i != chosen && isSignalLayer(outline.layers[i])) {
+            return true;
+        }
+    }
+    writeLogLine({"Error: layer ", layer.nameText,
+                  " is the only signal layer; the router needs another one to route on"});
+    return false;
+}
+
+// Layer names compared as the padstack ids are: without quotes and, unless the design says
+// its names are case sensitive, without regard to case.
+bool sameName(const DsnOutline& outline, std::string_view a, std::string_view b) {
+    std::string unquotedA = unquotedId(a, outline.stringQuote);
+    std::string unquotedB = unquotedId(b, outline.stringQuote);
+    return outline.caseSensitive ? unquotedA == unquotedB
+                                 : equalsIgnoringCase(unquotedA, unquotedB);
 }
 
 std::string layerEditsFor(std::string_view design, const DsnLayer& layer,
@@ -145,12 +199,33 @@ std::string layerEditsFor(std::string_view design, const DsnLayer& layer,
     }
     std::string directionText = "(direction " + std::string(direction) + ")";
     replaceAll(layer.directions, directionText, directionAt, edits);
-    return layer.types.empty() ? std::string("no type") : std::string(layer.firstTypeValue);
+    return layer.types.empty() ? std::string("no type") : std::string(layer.typeValues.front());
 }
 
-void chooseLayer(std::string_view design, const DsnOutline& outline, const JumperOptions& options,
-                 std::vector<DesignEdit>& edits) {
-    const std::size_t chosen = options.bottomLayer ? outline.layers.size() - 1 : 0;
+// What is on the jumper layer already, for the designer to see: a plane there (a pour on
+// that side, common on both sides of a board) and wires (an earlier routing run's jumpers
+// come back from the editor as wires there). Both stay as they are.
+void logWhatTheLayerHolds(const DsnOutline& outline, const DsnLayer& layer) {
+    for (const DsnPlane& plane : outline.planes) {
+        if (sameName(outline, plane.layer, layer.nameText)) {
+            writeLogLine({"Warning: the jumper layer ", layer.nameText, " holds a plane of net ",
+                          plane.net, " at byte ", number(plane.offset)});
+        }
+    }
+    std::size_t wires = 0;
+    for (const DsnWireCount& count : outline.wiresByLayer) {
+        if (sameName(outline, count.layer, layer.nameText)) {
+            wires += count.wires;
+        }
+    }
+    if (wires > 0) {
+        writeLogLine({"Wires already on the jumper layer ", layer.nameText, ": ", number(wires),
+                      ", kept as they are"});
+    }
+}
+
+void chooseLayer(std::string_view design, const DsnOutline& outline, std::size_t chosen,
+                 const JumperOptions& options, std::vector<DesignEdit>& edits) {
     const DsnLayer& layer = outline.layers[chosen];
     std::string previousType = layerEditsFor(design, layer, options.direction, edits);
     writeLogLine({"Jumper layer chosen: ", layer.nameText, " (the ",
@@ -159,11 +234,12 @@ void chooseLayer(std::string_view design, const DsnOutline& outline, const Jumpe
                   options.direction});
     for (std::size_t i = 0; i < outline.layers.size(); ++i) {
         const DsnLayer& other = outline.layers[i];
-        if (i != chosen && !other.types.empty() &&
-            equalsIgnoringCase(other.firstTypeValue, "jumper")) {
+        if (i != chosen && !other.typeValues.empty() &&
+            equalsIgnoringCase(other.typeValues.front(), "jumper")) {
             writeLogLine({"Warning: layer ", other.nameText, " is a jumper layer too"});
         }
     }
+    logWhatTheLayerHolds(outline, layer);
 }
 
 // The padstack that use_via names, compared without quotes and, unless the design says its
@@ -196,28 +272,28 @@ std::string_view chooseVia(const DsnOutline& outline, const JumperOptions& optio
     return via;
 }
 
+// The descriptors for the lengths from the start to the maximum on the design's grid; empty,
+// logged as the error it is, when there is no such length: a jumper layer without a length
+// is no use to the router.
 std::vector<std::string> jumperDescriptors(const DsnOutline& outline, const LengthUnit& unit,
-                                           const JumperOptions& options) {
+                                           const Grid& grid, const JumperOptions& options) {
     std::vector<std::string> descriptors;
+    const std::string start = formatMillimetres(options.startMicrometres);
+    const std::string maximum = formatMillimetres(options.maximumMicrometres);
     std::vector<int32_t> lengths = jumperLengths(options);
     if (lengths.empty()) {
-        writeLogLine({"No jumper descriptor written: the max. length ",
-                      formatMillimetres(options.maximumMicrometres), " mm is below the start ",
-                      formatMillimetres(options.startMicrometres), " mm"});
+        writeLogLine({"Error: no jumper descriptor to write: the max. length ", maximum,
+                      " mm is below the start ", start, " mm"});
         return descriptors;
     }
-    std::string_view resolutionUnit;
-    int64_t resolution = readResolution(outline, resolutionUnit);
-    writeLogLine({"Jumper lengths in ", unit.unit, " (", unit.source,
-                  "): ", formatMillimetres(options.startMicrometres), " to ",
-                  formatMillimetres(options.maximumMicrometres), " mm in steps of ",
-                  formatMillimetres(options.stepMicrometres), " mm"});
+    logGrid(outline);
+    writeLogLine({"Jumper lengths in ", unit.unit, " (", unit.source, "): ", start, " to ", maximum,
+                  " mm in steps of ", formatMillimetres(options.stepMicrometres), " mm"});
     std::string_view via = chooseVia(outline, options);
     std::vector<std::string> written;
     for (int32_t length : lengths) {
         std::string millimetres = formatMillimetres(length);
-        std::string text =
-            formatLength(int64_t{length} * 1000, unit.unit, resolutionUnit, resolution);
+        std::string text = formatLength(int64_t{length} * 1000, unit.unit, grid.unit, grid.steps);
         if (text.empty()) {
             writeLogLine(
                 {"Warning: jumper length ", millimetres, " mm is below the resolution: left out"});
@@ -237,6 +313,10 @@ std::vector<std::string> jumperDescriptors(const DsnOutline& outline, const Leng
         writeLogLine({"Jumper descriptor: ", descriptor});
         descriptors.push_back(std::move(descriptor));
     }
+    if (descriptors.empty()) {
+        writeLogLine({"Error: no jumper descriptor to write: every length from ", start, " to ",
+                      maximum, " mm is below the resolution"});
+    }
     return descriptors;
 }
 
@@ -248,18 +328,11 @@ void libraryEdits(std::string_view design, const DsnLibrary& library,
         writeLogLine({"Jumper descriptors replaced: ", number(library.jumpers.size()),
                       " found in the library"});
         const DsnElement& first = library.jumpers[0];
-        if (descriptors.empty()) {
-            edits.push_back(removal(first));
-        } else {
-            edits.push_back(
-                {first.begin, first.end, joined(descriptors, separatorBefore(design, first))});
-        }
+        edits.push_back(
+            {first.begin, first.end, joined(descriptors, separatorBefore(design, first))});
         for (std::size_t i = 1; i < library.jumpers.size(); ++i) {
             edits.push_back(removal(library.jumpers[i]));
         }
-        return;
-    }
-    if (descriptors.empty()) {
         return;
     }
     if (!library.padstacks.empty()) {
@@ -415,9 +488,26 @@ ConvertResult convertDesign(std::string_view design, const JumperOptions& option
         return refuse(offsetIn(design, unit.unit),
                       "unknown unit \"" + std::string(unit.unit) + "\"");
     }
+    Grid grid;
+    if (!readGrid(outline, grid)) {
+        return refuse(outline.resolutionOffset,
+                      "the resolution \"" + std::string(outline.resolutionUnit) + " " +
+                          std::string(outline.resolutionValue) +
+                          "\" is not a unit with a positive integer of at most " +
+                          number(kLargestResolution));
+    }
+    const std::size_t chosen = options.bottomLayer ? outline.layers.size() - 1 : 0;
+    if (!layerTakesJumpers(outline, chosen)) {
+        return ConvertResult::Refused;
+    }
 
-    chooseLayer(design, outline, options, edits);
-    libraryEdits(design, outline.library, jumperDescriptors(outline, unit, options), edits);
+    chooseLayer(design, outline, chosen, options, edits);
+    std::vector<std::string> descriptors = jumperDescriptors(outline, unit, grid, options);
+    if (descriptors.empty()) {
+        edits.clear();
+        return ConvertResult::Refused;
+    }
+    libraryEdits(design, outline.library, descriptors, edits);
     std::stable_sort(edits.begin(), edits.end(),
                      [](const DesignEdit& a, const DesignEdit& b) { return a.begin < b.begin; });
     keepTokensApart(design, edits);

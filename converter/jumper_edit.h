@@ -27,7 +27,10 @@ enum class ConvertResult {
 
 // Plans how `options` (which must be enabled) go into `design`: `edits` receives the changes
 // in text order, none overlapping. Logs the layer chosen, each descriptor written and every
-// warning; a refusal logs its reason and the byte offset where it was found.
+// warning. A design is refused, with no edit planned and its reason logged, when it cannot
+// be read whole and soundly (with the byte offset where the problem was found), when the
+// chosen layer cannot carry jumpers or leaves no other signal layer, and when no jumper
+// length lies on the design's grid.
 ConvertResult convertDesign(std::string_view design, const JumperOptions& options,
                             std::vector<DesignEdit>& edits);
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -51,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"NoLibrary", "(pcb b (structure (layer T)))", "the design has no (library ...)",
                     0},
         RefusalCase{"SectionsOnlyInFiles", "(pcb b (file s.str) (file l.lib))",
-                    "the design has no (structure ...)", 0},
+                    "a (file ...) in the design: a section or a part of one is in another file", 7},
         RefusalCase{"LayerWithoutName", "(pcb b (structure (layer (type signal))) (library))",
                     "a (layer ...) without a name", 18},
         RefusalCase{"LetterAsQuote", quoted("(string_quote d)") + kBody + ")",
@@ -138,19 +140,22 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<QuotingCase>& param) { return param.param.name; });
 
 TEST(DesignOutline, FindsWhatTheJumperEditNeeds) {
-    const std::string design = "(PCB b\n"
-                               "  (parser (string_quote \") (space_in_quoted_tokens on)\n"
-                               "    (case_sensitive on) (host_cad \"An (odd) editor\"))\n"
-                               "  (resolution mil 10) (unit mil)\n"
-                               "  (structure (layer Top (type signal) (property (index 0)))\n"
-                               "    (layer Inner (direction vertical) (type power))\n"
-                               "    (layer Bottom (type jumper) (direction off) (type signal)))\n"
-                               "  (placement (component A (place U1 0 0 front 0)))\n"
-                               "  (library (unit mm) (image A (pin P 1 0 0))\n"
-                               "    (jumper (length 5)) (padstack \"V 1\" (shape (circle Top 1)))\n"
-                               "    (jumper (length 7.5)))\n"
-                               "  (structure (layer Ignored (type signal)))\n"
-                               "  (network (net \"N)\" (pins U1-1))))\n";
+    const std::string design =
+        "(PCB b\n"
+        "  (parser (string_quote \") (space_in_quoted_tokens on)\n"
+        "    (case_sensitive on) (host_cad \"An (odd) editor\"))\n"
+        "  (resolution mil 10) (unit mil)\n"
+        "  (structure (resolution MIL 10) (layer Top (type signal) (property (index 0)))\n"
+        "    (layer Inner (direction vertical) (type power))\n"
+        "    (layer Bottom (type jumper) (direction off) (type signal))\n"
+        "    (plane \"N)\" (polygon Inner 0 0 0 9 9) (window (rect Top 1 1 2 2))))\n"
+        "  (placement (component A (place U1 0 0 front 0)))\n"
+        "  (library (unit mm) (image A (pin P 1 0 0))\n"
+        "    (jumper (length 5)) (padstack \"V 1\" (shape (circle Top 1)))\n"
+        "    (jumper (length 7.5)))\n"
+        "  (network (net \"N)\" (pins U1-1)))\n"
+        "  (wiring (wire (path Top 8 0 0 1 1)) (via \"V 1\" 1 1)\n"
+        "    (wire (path Bottom 8 1 1 2 2)) (wire (qarc Top 8 0 0 1 1 2 2)) (wire)))\n";
     DsnOutline outline;
     DsnProblem problem;
     ASSERT_TRUE(readDesignOutline(design, outline, problem)) << problem.message;
@@ -164,13 +169,12 @@ TEST(DesignOutline, FindsWhatTheJumperEditNeeds) {
     ASSERT_EQ(outline.layers.size(), 3u);
     const DsnLayer& top = outline.layers[0];
     EXPECT_EQ(top.nameText, "Top");
-    EXPECT_EQ(top.firstTypeValue, "signal");
+    EXPECT_EQ(top.typeValues, std::vector<std::string_view>{"signal"});
     EXPECT_EQ(design.substr(top.lastTypeOrProperty.begin,
                             top.lastTypeOrProperty.end - top.lastTypeOrProperty.begin),
               "(property (index 0))");
     const DsnLayer& bottom = outline.layers[2];
-    EXPECT_EQ(bottom.types.size(), 2u);
-    EXPECT_EQ(bottom.firstTypeValue, "jumper");
+    EXPECT_EQ(bottom.typeValues, (std::vector<std::string_view>{"jumper", "signal"}));
     EXPECT_EQ(bottom.directions.size(), 1u);
     EXPECT_EQ(design.substr(bottom.whole.begin, 6), "(layer");
     EXPECT_EQ(design[bottom.whole.end - 1], ')');
@@ -181,6 +185,16 @@ TEST(DesignOutline, FindsWhatTheJumperEditNeeds) {
     EXPECT_EQ(outline.library.padstacks[0].id, "\"V 1\"");
     EXPECT_EQ(design[outline.library.closeParen], ')');
     EXPECT_EQ(design.substr(outline.library.lastChild.begin, 8), "(jumper ");
+
+    // The plane's layer is that of its shape, not of its window.
+    ASSERT_EQ(outline.planes.size(), 1u);
+    EXPECT_EQ(outline.planes[0].net, "\"N)\"");
+    EXPECT_EQ(outline.planes[0].layer, "Inner");
+    ASSERT_EQ(outline.wiresByLayer.size(), 2u);
+    EXPECT_EQ(outline.wiresByLayer[0].layer, "Top");
+    EXPECT_EQ(outline.wiresByLayer[0].wires, 2u);
+    EXPECT_EQ(outline.wiresByLayer[1].layer, "Bottom");
+    EXPECT_EQ(outline.wiresByLayer[1].wires, 1u);
 }
 
 TEST(DesignOutline, PassesOverAByteOrderMark) {
