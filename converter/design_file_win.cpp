@@ -65,20 +65,51 @@ bool isReadOnlyOrFolder(const FilePath& path) {
            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
 }
 
-// The design under its name as it is on disk, letter case included: Morvane passes the
-// name lowered, and a file renamed into place takes the name it is given.
-FilePath asOnDisk(const FilePath& design) {
+// What the design's name leads to, as FindFirstFile tells without following a link: the
+// name as it is on disk, letter case included (Morvane passes the name lowered, and a file
+// renamed into place takes the name it is given), and whether it is a symbolic link or a
+// junction. A reparse point of another kind, such as a file of a cloud folder, is the file.
+struct NameOnDisk {
+    FilePath path;
+    bool link = false;
+};
+
+NameOnDisk nameOnDisk(const FilePath& design) {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(design.call.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
-        return design;
+        return {design, false};
     }
     FindClose(search);
     std::wstring_view name = found.cFileName;
     std::size_t callFolder = design.call.rfind(L'\\') + 1;
     std::size_t shownFolder = fileNameStart(design.shown, isAnsiLeadByte);
-    return {design.call.substr(0, callFolder) + std::wstring(name),
-            design.shown.substr(0, shownFolder) + ansiFromWide(name)};
+    bool link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                IsReparseTagNameSurrogate(found.dwReserved0);
+    return {{design.call.substr(0, callFolder) + std::wstring(name),
+             design.shown.substr(0, shownFolder) + ansiFromWide(name)},
+            link};
+}
+
+bool sameFileAsRead(const BY_HANDLE_FILE_INFORMATION& now, const BY_HANDLE_FILE_INFORMATION& read) {
+    auto same = [](const FILETIME& a, const FILETIME& b) {
+        return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+    };
+    return now.dwVolumeSerialNumber == read.dwVolumeSerialNumber &&
+           now.nFileIndexHigh == read.nFileIndexHigh && now.nFileIndexLow == read.nFileIndexLow &&
+           now.nFileSizeHigh == read.nFileSizeHigh && now.nFileSizeLow == read.nFileSizeLow &&
+           same(now.ftLastWriteTime, read.ftLastWriteTime);
+}
+
+// Whether the design's name still leads to the file that was read, as it was read. The held
+// design keeps writers out, but not a program that puts another file under its name.
+bool unchangedSinceRead(const HeldDesign& held) {
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    KernelHandle file(CreateFileW(held.onDisk.call.c_str(), FILE_READ_ATTRIBUTES, kShareAll,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION now{};
+    return file.valid() && GetFileInformationByHandle(file.get(), &now) &&
+           sameFileAsRead(now, held.read);
 }
 
 // A file that this run makes beside the design: removed at the end unless it was renamed.
@@ -212,20 +243,26 @@ bool designFilePath(const std::string& path, FilePath& design) {
     return true;
 }
 
-bool readDesign(const FilePath& design, std::string& text) {
-    KernelHandle file(CreateFileW(design.call.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
+bool readDesign(const FilePath& design, std::string& text, HeldDesign& held) {
+    NameOnDisk name = nameOnDisk(design);
+    held.onDisk = name.path;
+    held.link = name.link;
+    // Others may read the design and rename it (ReplaceFile renames it to the backup), but
+    // not write it until it is replaced.
+    held.file = KernelHandle(CreateFileW(design.call.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!held.file.valid()) {
         writeLogLine(
             {"Error: design not read: ", design.shown, ": ", windowsError(GetLastError())});
         return false;
     }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size)) {
-        writeLogLine({"Error: design not read: size unknown: ", windowsError(GetLastError())});
+    if (!GetFileInformationByHandle(held.file.get(), &held.read)) {
+        writeLogLine({"Error: design not read: ", windowsError(GetLastError())});
         return false;
     }
-    auto bytes = static_cast<unsigned long long>(size.QuadPart);
+    auto bytes =
+        (static_cast<unsigned long long>(held.read.nFileSizeHigh) << 32) | held.read.nFileSizeLow;
     try {
         if (bytes > text.max_size()) {
             throw std::bad_alloc();
@@ -239,7 +276,7 @@ bool readDesign(const FilePath& design, std::string& text) {
     while (total < text.size()) {
         DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - total, kIoChunk));
         DWORD read = 0;
-        if (!ReadFile(file.get(), text.data() + total, chunk, &read, nullptr)) {
+        if (!ReadFile(held.file.get(), text.data() + total, chunk, &read, nullptr)) {
             writeLogLine({"Error: design not read: ", windowsError(GetLastError())});
             return false;
         }
@@ -259,10 +296,20 @@ bool readDesign(const FilePath& design, std::string& text) {
 // design's name with the old file's creation time, attributes and permissions. Should the
 // old design not become the backup, it is put back, so that a failed run leaves both files
 // as they were.
-Replacement replaceDesign(const FilePath& givenDesign, std::string_view text,
+Replacement replaceDesign(const HeldDesign& held, std::string_view text,
                           const std::vector<DesignEdit>& edits) {
-    const FilePath design = asOnDisk(givenDesign);
+    const FilePath& design = held.onDisk;
     const FilePath backup = design + ".bak";
+    if (held.link) {
+        writeLogLine({"Error: the design is a link to another file: ", design.shown,
+                      "; convert the file it leads to"});
+        return Replacement::Failed;
+    }
+    if (held.read.nNumberOfLinks > 1) {
+        writeLogLine({"Error: the design is one file with ", number(held.read.nNumberOfLinks),
+                      " names (hard links): ", design.shown, "; convert a copy of its own"});
+        return Replacement::Failed;
+    }
     if (isReadOnlyOrFolder(design)) {
         writeLogLine({"Error: the design is read-only: ", design.shown});
         return Replacement::Failed;
@@ -275,6 +322,11 @@ Replacement replaceDesign(const FilePath& givenDesign, std::string_view text,
     OwnFile converted;
     FilePath previous;
     if (!writeNewDesign(design, converted, previous, text, edits)) {
+        return Replacement::Failed;
+    }
+    if (!unchangedSinceRead(held)) {
+        writeLogLine({"Error: the design changed while it was converted: ", design.shown,
+                      "; run the routing again"});
         return Replacement::Failed;
     }
     if (!ReplaceFileW(design.call.c_str(), converted.path().call.c_str(), previous.call.c_str(), 0,

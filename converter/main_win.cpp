@@ -60,7 +60,8 @@ int convert(std::string_view commandLine) {
 
     FilePath designFile;
     std::string design;
-    if (!designFilePath(files.design, designFile) || !readDesign(designFile, design)) {
+    HeldDesign held;
+    if (!designFilePath(files.design, designFile) || !readDesign(designFile, design, held)) {
         return designUnchanged(kExitFailed);
     }
     if (settings.JEnable != 1) {
@@ -76,7 +77,7 @@ int convert(std::string_view commandLine) {
     case ConvertResult::Changed:
         break;
     }
-    Replacement replacement = replaceDesign(designFile, design, edits);
+    Replacement replacement = replaceDesign(held, design, edits);
     if (replacement == Replacement::Failed) {
         return designUnchanged(kExitFailed);
     }

@@ -1,6 +1,7 @@
 // morvane-convert.exe run under Wine as Morvane starts it: the jumper settings from the
 // registry written into the design, the design kept whole whenever the converter cannot or
 // must not change it, and the converter's own log, kvxconvert.txt.
+#include "converter/design_file.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -631,8 +632,8 @@ TEST_F(ConvertTest, ALeftoverOfAnEarlierRunNeverBlocks) {
         bool removed;
     };
     installExample(folder_.path());
-    for (const Case& testCase : {Case{".tmp", false, true}, Case{".tmp", true, false},
-                                 Case{".bak", false, false}}) {
+    for (const Case& testCase :
+         {Case{".tmp", false, true}, Case{".tmp", true, false}, Case{".bak", false, false}}) {
         SCOPED_TRACE(std::string(testCase.suffix) + (testCase.readOnly ? ", read-only" : ""));
         writeWholeFile(design_, original_);
         std::string leftover;
@@ -720,6 +721,46 @@ TEST_F(ConvertTest, MorvaneConvertsTheDesignBeforeTheRouterStarts) {
         EXPECT_EQ(lines[1], converterLine);
         EXPECT_EQ(lines.back(), "Design written");
     }
+}
+
+// Replacing a design by its name would lose what the editor saves while the converter
+// works, and the other names of a file with several: such a design is left as it is.
+TEST_F(ConvertTest, ADesignSavedMeanwhileOrWithTwoNamesIsLeftAsItIs) {
+    installExample(folder_.path());
+    const std::string otherName = folder_.path() + "cpu-board-2.dsn";
+    ASSERT_TRUE(CreateHardLinkA(otherName.c_str(), design_.c_str(), nullptr));
+
+    EXPECT_EQ(convert(exampleNames()).exitCode, 1u);
+    EXPECT_EQ(readWholeFile(design_), original_);
+    EXPECT_EQ(readWholeFile(otherName), original_);
+    EXPECT_TRUE(endsWith(
+        log(), "\r\nError: the design is one file with 2 names (hard links): " + lowered(design_) +
+                   "; convert a copy of its own\r\nDesign unchanged\r\n"))
+        << log();
+    ASSERT_TRUE(DeleteFileA(otherName.c_str()));
+
+    // Read in this process, the design keeps writers out until it is replaced...
+    FilePath path;
+    std::string text;
+    HeldDesign held;
+    ASSERT_TRUE(designFilePath(design_, path));
+    ASSERT_TRUE(readDesign(path, text, held));
+    HANDLE writer = CreateFileA(design_.c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_SHARING_VIOLATION});
+    // ...and a design saved as some editors save, the old file renamed aside and the new
+    // one renamed into its place, is kept.
+    const std::string saved = "(pcb saved_meanwhile)\n";
+    writeWholeFile(folder_.path() + "saved.tmp", saved);
+    ASSERT_TRUE(MoveFileExA(design_.c_str(), (design_ + ".old").c_str(), 0));
+    ASSERT_TRUE(MoveFileExA((folder_.path() + "saved.tmp").c_str(), design_.c_str(), 0));
+
+    EXPECT_EQ(replaceDesign(held, text, {}), Replacement::Failed);
+    EXPECT_EQ(readWholeFile(design_), saved);
+    EXPECT_EQ(readWholeFile(design_ + ".old"), original_);
+    EXPECT_FALSE(fileExists(design_ + ".bak"));
 }
 
 // A viewer that lets others read the design but not replace it: the run fails and must leave

@@ -4,11 +4,14 @@
 # then its bottom layer the jumper layer. Both must load as the same board: the same parts
 # at the same places, the same nets with the same pins, the same layer stack, and no new
 # message but one "unhandled library item jumper" per descriptor written.
+# A layer that cannot carry jumpers (a power layer, or the design's last signal layer) must
+# instead be refused, the design left byte for byte as it was.
 # Usage: independent-reader.sh <wine-run.sh> <morvane-convert.exe> <scratch folder> <design>
+#        [<layers to be refused, e.g. "Top Bottom">]
 # Exits 77 (skipped) when pcb-rnd cannot load the original design.
 set -euo pipefail
 
-wine_run=$1 converter=$2 scratch=$3 design=$4
+wine_run=$1 converter=$2 scratch=$3 design=$4 refused_layers=${5:-}
 name=$(basename "$design")
 kSkipped=77
 
@@ -73,8 +76,17 @@ for layer in Top Bottom; do
     set_value JLayer REG_SZ "$layer"
     # Morvane hands the converter the board and design names lowered, its own path quoted.
     base=$(windows_path "$folder/${name%.dsn}" | tr 'A-Z' 'a-z')
-    if ! "$wine_run" "$folder/$(basename "$converter")" "$base.pcb" "$base.dsn" </dev/null \
-        >/dev/null 2>&1; then
+    converted=true
+    "$wine_run" "$folder/$(basename "$converter")" "$base.pcb" "$base.dsn" </dev/null \
+        >/dev/null 2>&1 || converted=false
+    if [[ " $refused_layers " == *" $layer "* ]]; then
+        if $converted || ! cmp -s "$design" "$folder/$name" ||
+            ! grep -q '^Error: layer ' "$folder/kvxconvert.txt"; then
+            fail "not refused, or not left as it was: $(tail -n 2 "$folder/kvxconvert.txt" 2>&1)"
+        fi
+        continue
+    fi
+    if ! $converted; then
         fail "the converter failed: $(grep Error "$folder/kvxconvert.txt" 2>&1)"
         continue
     fi
@@ -101,5 +113,13 @@ for layer in Top Bottom; do
 done
 registry delete 'HKCU\Software\KVX' /f || true
 
-[ "$failures" -eq 0 ] && echo "ok   $name: loads as the same board with jumpers on Top and on Bottom"
+summary="ok   $name:"
+for layer in Top Bottom; do
+    if [[ " $refused_layers " == *" $layer "* ]]; then
+        summary+=" refused and left as it was with jumpers on $layer;"
+    else
+        summary+=" loads as the same board with jumpers on $layer;"
+    fi
+done
+[ "$failures" -eq 0 ] && echo "${summary%;}"
 [ "$failures" -eq 0 ]
