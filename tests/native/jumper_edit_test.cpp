@@ -400,10 +400,6 @@ std::string readFile(const std::string& path) {
     return contents.str();
 }
 
-std::string sample(const char* name) {
-    return readFile(std::string(MORVANE_SOURCE_DIR) + "/tests/data/dsn-samples/" + name);
-}
-
 // Each refusal plans nothing, so the design stays byte for byte as it was, and its one
 // error line is the log's last.
 TEST(Edit, RefusesDesignsItCannotEditSoundly) {
@@ -439,14 +435,11 @@ TEST(Edit, RefusesDesignsItCannotEditSoundly) {
          {.layer = "Bottom"},
          "Error: layer Bottom is the only signal layer; the router needs another one to route "
          "on"},
-        // The sample's top layer is a power layer, which leaves the bottom one alone.
-        {sample("complex_hierarchy.dsn"),
+        // A board editor's design with a power plane on top.
+        {readFile(std::string(MORVANE_SOURCE_DIR) +
+                  "/tests/data/dsn-samples/complex_hierarchy.dsn"),
          {},
          "Error: layer top_copper is a power layer; jumpers need a signal layer"},
-        {sample("complex_hierarchy.dsn"),
-         {.layer = "Bottom"},
-         "Error: layer bottom_copper is the only signal layer; the router needs another one to "
-         "route on"},
         // What is not in this file, or given twice, cannot be edited soundly.
         {"(pcb b (structure (layer T) (file \"layers.dsn\")) (library))",
          {},
