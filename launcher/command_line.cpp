@@ -54,7 +54,13 @@ std::string_view designBaseName(const ArgTable& table, LeadByteTest isLeadByte) 
         std::size_t lastDot = design.rfind('.');
         bool dotInFileName =
             lastDot != std::string_view::npos && lastDot >= fileNameStart(design, isLeadByte);
-        return dotInFileName ? design.substr(0, lastDot) : design;
+        if (dotInFileName) {
+            return design.substr(0, lastDot);
+        }
+        // A quoted design loses its closing quote with the extension; without an extension
+        // it loses it all the same, or the board file would be "c:\my boards\cpu".pcb.
+        bool quoted = design.size() > 1 && design.starts_with('"') && design.ends_with('"');
+        return quoted ? design.substr(0, design.size() - 1) : design;
     }
     return {};
 }

@@ -34,8 +34,8 @@ void lowerAscii(char* text, LeadByteTest isLeadByte);
 void splitCommandLine(std::string_view commandLine, ArgTable& table);
 
 // The argument after the first one after the program's own path that contains "-design"
-// (not itself the last), cut before the last '.' of its file name; empty when no argument
-// selects one.
+// (not itself the last), cut before the last '.' of its file name, or without its closing
+// quote when it is quoted and its file name has no '.'; empty when no argument selects one.
 std::string_view designBaseName(const ArgTable& table, LeadByteTest isLeadByte);
 
 // The program's directory from argument 0: everything up to and including its last

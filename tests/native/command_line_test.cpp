@@ -135,6 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
         DesignCase{"UpperCaseOption", R"(wrap.exe -DESIGN c:\b\x.dsn)", R"(c:\b\x)"},
         DesignCase{"QuotedDesignLosesClosingQuote", R"(wrap.exe -design "c:\my boards\x.dsn")",
                    R"("c:\my boards\x)"},
+        DesignCase{"QuotedDesignWithoutExtensionLosesClosingQuote",
+                   R"(wrap.exe -design "c:\my boards\v1.2\cpu")", R"("c:\my boards\v1.2\cpu)"},
         DesignCase{"DesignAsLastArgumentSelectsNothing", "wrap.exe -do x.do -design", ""},
         DesignCase{"NoDesign", "wrap.exe -do x.do", ""},
         DesignCase{"OptionMerelyContainingDesign", R"(wrap.exe x-design-file c:\a.dsn)",
