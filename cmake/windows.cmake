@@ -23,6 +23,7 @@ add_library(morvane_platform STATIC
     diag/log_win.cpp
     boardscan/board_file_win.cpp
     common/code_page_win.cpp
+    common/system_libraries_win.cpp
     sheet/sheet_win.cpp
     sheet/sheet_libraries_win.cpp
     sheet/settings_page_win.cpp

@@ -3,6 +3,7 @@
 // the edited design in place of the old one (kept as <design>.bak) and logs to
 // kvxconvert.txt.
 #include "common/bounded_text.h"
+#include "common/system_libraries.h"
 #include "converter_files.h"
 #include "design_file.h"
 #include "diag/log.h"
@@ -89,6 +90,7 @@ int convert(std::string_view commandLine) {
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*showCommand*/) {
+    searchDllsInSystemFolderOnly();
     openConverterLog();
     int exitCode = convert(GetCommandLineA());
     closeLog();

@@ -1,5 +1,7 @@
 #include "sheet_libraries.h"
 
+#include "common/system_libraries.h"
+
 namespace {
 
 template <typename Function>
@@ -16,9 +18,9 @@ bool loadFunction(Function& function, HMODULE library, const char* name) {
 const SheetLibraries* loadSheetLibraries() {
     static SheetLibraries functions{};
     static bool loaded = [] {
-        HMODULE commonControls = LoadLibraryA("comctl32.dll");
-        HMODULE commonDialogs = LoadLibraryA("comdlg32.dll");
-        HMODULE shell = LoadLibraryA("shell32.dll");
+        HMODULE commonControls = loadSystemLibrary("comctl32.dll");
+        HMODULE commonDialogs = loadSystemLibrary("comdlg32.dll");
+        HMODULE shell = loadSystemLibrary("shell32.dll");
         return loadFunction(functions.createPropertySheetPage, commonControls,
                             "CreatePropertySheetPageA") &&
                loadFunction(functions.propertySheet, commonControls, "PropertySheetA") &&

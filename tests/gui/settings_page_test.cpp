@@ -1,4 +1,5 @@
 // The sheet as a whole and its Settings page, worked in a real window.
+#include "common/win_handles.h"
 #include "sheet/sheet_ids.h"
 #include "sheet/sheet_values.h"
 #include "sheet_test.h"
@@ -196,6 +197,44 @@ TEST_F(SettingsPageTest, APickedPathLandsWholeOrNotAtAll) {
         ASSERT_EQ(records.size(), 1u);
         EXPECT_EQ(records[0].commandLine.substr(0, expected.size()), expected);
     }
+}
+
+// Has Wine prefer a native comctl32.dll for morvane.exe, searching for it as Windows does,
+// until destroyed. Wine reads this for every program it starts; WINEDLLOVERRIDES would have to
+// be in the Unix environment, which a Windows program cannot hand on.
+class NativeCommonControls {
+  public:
+    NativeCommonControls() {
+        RegistryKey key;
+        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                  key.receive(), nullptr),
+                  ERROR_SUCCESS);
+        constexpr char kNativeFirst[] = "native,builtin";
+        EXPECT_EQ(RegSetValueExA(key.get(), "comctl32", 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(kNativeFirst), sizeof kNativeFirst),
+                  ERROR_SUCCESS);
+    }
+    ~NativeCommonControls() { RegDeleteTreeA(HKEY_CURRENT_USER, kProgramKey); }
+    NativeCommonControls(const NativeCommonControls&) = delete;
+    NativeCommonControls& operator=(const NativeCommonControls&) = delete;
+
+  private:
+    static constexpr const char* kProgramKey = "Software\\Wine\\AppDefaults\\morvane.exe";
+    static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\morvane.exe\\DllOverrides";
+};
+
+// comctl32.dll is none of Windows' known DLLs: one placed beside morvane.exe would be loaded
+// in the real one's place by a search that starts in the program's folder.
+TEST_F(SettingsPageTest, TheSheetsLibrariesComeFromTheSystemFolderOnly) {
+    ASSERT_TRUE(CopyFileA((buildFolder() + "decoy\\comctl32.dll").c_str(),
+                          (folder_.path() + "comctl32.dll").c_str(), FALSE));
+    NativeCommonControls nativeFirst;
+
+    MorvaneRun run(morvane_, editorArguments());
+    ASSERT_SHEET_OPENS(run, sheet);
+    sheet.pressCancel();
+    EXPECT_EQ(run.waitForExit(), 1u);
+    EXPECT_FALSE(fileExists(folder_.path() + "decoy-loaded.txt"));
 }
 
 // The web address static sends no mouse notifications, so its clicks reach the page, which
