@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 
 namespace {
 
@@ -29,6 +30,15 @@ constexpr std::array<PageDefinition, 3> kPages = {{
     {IDD_JUMPER_PAGE, jumperPageProc},
     {IDD_ROOM_PAGE, roomPageProc},
 }};
+
+// The process's current directory; empty when it cannot be had.
+std::wstring currentDirectory() {
+    DWORD size = GetCurrentDirectoryW(0, nullptr);
+    std::wstring directory(size, L'\0');
+    DWORD length = GetCurrentDirectoryW(size, directory.data());
+    directory.resize(length > 0 && length < size ? length : 0);
+    return directory;
+}
 
 } // namespace
 
@@ -65,6 +75,13 @@ void runSettingsSheet(HINSTANCE instance) {
     header.nStartPage = 0;
     header.phpage = pages.data();
     header.pfnCallback = sheetCallback;
+    // The open-file dialog moves the process to the folder browsed, whatever its flags say,
+    // and the converter and the router inherit it: they must start where the editor started
+    // Morvane, the folder that relative names in their arguments point into.
+    const std::wstring startDirectory = currentDirectory();
     // Confirmed or cancelled, the run goes on with the record as the pages left it.
     libraries->propertySheet(&header);
+    if (!startDirectory.empty()) {
+        SetCurrentDirectoryW(startDirectory.c_str());
+    }
 }

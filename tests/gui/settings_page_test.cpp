@@ -113,9 +113,12 @@ TEST_F(SettingsPageTest, AFirstRunOpensOnAnEmptySettingsPageWithOkAndCancelOnly)
 }
 
 // A new user picks both programs, switches the converter on and confirms: the same run starts
-// them, and the next run starts them without showing anything.
+// them, and the next run starts them without showing anything. Both start in the folder the
+// editor started Morvane in, although the file dialog moved Morvane to the programs' folder:
+// relative names in the router's arguments point there.
 TEST_F(SettingsPageTest, PathsChosenOnAFirstRunAreUsedAtOnceAndStoredOnOk) {
-    MorvaneRun run(morvane_, editorArguments());
+    const std::string editorFolder = folder_.path();
+    MorvaneRun run(morvane_, editorArguments(), editorFolder);
     ASSERT_SHEET_OPENS(run, sheet);
     HWND page = sheet.currentPage();
 
@@ -132,6 +135,9 @@ TEST_F(SettingsPageTest, PathsChosenOnAFirstRunAreUsedAtOnceAndStoredOnOk) {
     EXPECT_EQ(run.waitForExit(), 1u);
 
     EXPECT_EQ(started(), (Roles{"converter", "router"}));
+    for (const StandInRecord& record : readStandInRecords(records_)) {
+        EXPECT_EQ(record.currentDirectory + "\\", editorFolder) << record.role;
+    }
     EXPECT_EQ(storedText("SCPath"), router());
     EXPECT_EQ(storedText("SEXEPath"), converter());
     EXPECT_EQ(storedDword("SCEnable"), 1u);

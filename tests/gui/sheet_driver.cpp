@@ -130,13 +130,15 @@ void releaseShift() {
     sendKey(VK_SHIFT, KEYEVENTF_KEYUP);
 }
 
-MorvaneRun::MorvaneRun(const std::string& program, const std::string& arguments)
+MorvaneRun::MorvaneRun(const std::string& program, const std::string& arguments,
+                       const std::string& currentDirectory)
     : commandLine_("\"" + program + "\" " + arguments) {
     std::vector<char> line(commandLine_.begin(), commandLine_.end());
     line.push_back('\0');
     STARTUPINFOA startup{.cb = sizeof(STARTUPINFOA)};
-    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process_)) {
+    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup,
+                        &process_)) {
         ADD_FAILURE() << "cannot start " << program << ": error " << GetLastError();
         process_ = {};
     }

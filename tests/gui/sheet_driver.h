@@ -28,11 +28,13 @@ class ShiftHeld {
 };
 void releaseShift();
 
-// One morvane.exe run, started with `program` quoted and followed by `arguments`. A run still
-// going when this is destroyed is ended.
+// One morvane.exe run, started with `program` quoted and followed by `arguments`, in
+// `currentDirectory` (empty: this process's). A run still going when this is destroyed is
+// ended.
 class MorvaneRun {
   public:
-    MorvaneRun(const std::string& program, const std::string& arguments);
+    MorvaneRun(const std::string& program, const std::string& arguments,
+               const std::string& currentDirectory = "");
     ~MorvaneRun();
     MorvaneRun(const MorvaneRun&) = delete;
     MorvaneRun& operator=(const MorvaneRun&) = delete;
