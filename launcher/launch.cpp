@@ -1,14 +1,19 @@
 #include "launch.h"
 
+#include "batch_file.h"
 #include "common/bounded_text.h"
 #include "diag/log.h"
 #include "run_state.h"
 #include "settings/settings.h"
 
+#include <array>
 #include <cinttypes>
 #include <cstdio>
+#include <span>
 
 namespace {
+
+constexpr std::string_view kUnsafeBatchArgument = ": unsafe argument for a batch file: ";
 
 bool buildFailed(char* line) {
     line[0] = '\0';
@@ -23,20 +28,68 @@ void logUnbuildableLine(const char* applicationPath) {
     writeLog(": command line too long\r\n");
 }
 
+// A child's command line as built into the work line, and the program to start with it.
+struct ChildLine {
+    LineOutcome outcome;
+    const char* application;
+    std::string_view unsafeText;
+};
+
+ChildLine programLine(const char* program, bool built) {
+    return {built ? LineOutcome::Built : LineOutcome::TooLong, program, {}};
+}
+
+// A batch file runs in cmd.exe, started by Morvane itself so that every argument reaches
+// the batch file as text.
+ChildLine batchFileLine(const char* batchFile, std::span<const std::string_view> arguments) {
+    BatchLine line = buildBatchCommandLine(commandInterpreter(), batchFile, arguments, workLine,
+                                           sizeof workLine);
+    return {line.outcome, commandInterpreter(), line.unsafeText};
+}
+
+ChildLine converterLine(const char* converter, const char* boardFileName,
+                        const char* designFileName) {
+    if (isBatchFile(converter)) {
+        const std::array<std::string_view, 2> files = {boardFileName, designFileName};
+        return batchFileLine(converter, files);
+    }
+    return programLine(converter,
+                       buildConverterCommandLine(converter, boardFileName, designFileName, workLine,
+                                                 sizeof workLine));
+}
+
+ChildLine routerLine(const char* router) {
+    if (isBatchFile(router)) {
+        std::array<std::string_view, kMaxArguments> arguments;
+        std::size_t count = 0;
+        for (int index = 1; index < argTable.count; ++index) {
+            arguments[count++] = argTable.slots[index];
+        }
+        return batchFileLine(router, std::span(arguments.data(), count));
+    }
+    return programLine(router, buildRouterCommandLine(router, argTable, workLine, sizeof workLine));
+}
+
 // Logs the child's command line in the work line and runs the child to its end. An exit
 // code other than 0 is logged after `exitCodeLabel`: a child that failed must not read as
 // a run that went well.
-void logAndRun(const char* applicationPath, bool lineBuilt, std::string_view heading,
+void logAndRun(const char* program, const ChildLine& child, std::string_view heading,
                const char* exitCodeLabel) {
-    if (!lineBuilt) {
-        logUnbuildableLine(applicationPath);
+    switch (child.outcome) {
+    case LineOutcome::Built:
+        break;
+    case LineOutcome::TooLong:
+        logUnbuildableLine(program);
+        return;
+    case LineOutcome::Unsafe:
+        writeLogLine({"Could not start ", program, kUnsafeBatchArgument, child.unsafeText});
         return;
     }
     writeLog(heading);
     writeLog(workLine);
     writeLog("\r\n");
     uint32_t exitCode = 0;
-    if (runChild(applicationPath, workLine, exitCode) == 1 && exitCode != 0) {
+    if (runChild(child.application, workLine, exitCode) == 1 && exitCode != 0) {
         char line[64];
         std::snprintf(line, sizeof line, "%s%" PRIu32 "\r\n", exitCodeLabel, exitCode);
         writeLog(line);
@@ -123,16 +176,14 @@ bool buildRouterCommandLine(std::string_view routerPath, const ArgTable& table, 
 void launchChildren(const char* boardFileName, const char* designFileName) {
     if (settings.SEXEPath[0] != '\0' && settings.SCEnable == 1 &&
         !isItselfLogged(settings.SEXEPath, kConverter)) {
-        bool built = buildConverterCommandLine(settings.SEXEPath, boardFileName, designFileName,
-                                               workLine, sizeof workLine);
-        logAndRun(settings.SEXEPath, built, "Start converter with command line:\r\n",
-                  "Converter exit code: ");
+        logAndRun(settings.SEXEPath,
+                  converterLine(settings.SEXEPath, boardFileName, designFileName),
+                  "Start converter with command line:\r\n", "Converter exit code: ");
     }
     writeLog("End conversion\r\n");
     writeLog("Start Specctra\r\n");
     if (settings.SCPath[0] != '\0' && !isItselfLogged(settings.SCPath, kRouter)) {
-        bool built = buildRouterCommandLine(settings.SCPath, argTable, workLine, sizeof workLine);
-        logAndRun(settings.SCPath, built, "", "Specctra exit code: ");
+        logAndRun(settings.SCPath, routerLine(settings.SCPath), "", "Specctra exit code: ");
     }
     writeLog("Stop Specctra\r\n");
 }

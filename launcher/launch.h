@@ -14,7 +14,8 @@ bool settingsSheetNeeded(bool shiftDown);
 
 // Runs the converter (when enabled) on the two files, then the router with the arguments
 // Morvane received, logging each step. A program that is Morvane itself is not started: it
-// would start itself again, without end.
+// would start itself again, without end. A batch file is started through cmd.exe, and not
+// at all when an argument cannot reach it as text.
 void launchChildren(const char* boardFileName, const char* designFileName);
 
 // Whether `path` names an existing file; a folder is not a program.
@@ -24,6 +25,9 @@ bool programExists(const char* path);
 // short names, another drive letter for the same folder, ".."): the file's identity counts,
 // not its name. A copy of it is another file.
 bool isMorvaneItself(const char* path);
+
+// The full path of cmd.exe in the system folder, which runs batch files.
+const char* commandInterpreter();
 
 // Starts `applicationPath` with the writable `commandLine`, hidden, and waits until it
 // exits. Returns 1 once the child has ended, 0 when it could not be started (the reason is

@@ -1,5 +1,6 @@
 #include "launch.h"
 
+#include "common/system_libraries.h"
 #include "common/win_handles.h"
 #include "diag/log.h"
 
@@ -64,6 +65,12 @@ bool sameSize(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DAT
 }
 
 } // namespace
+
+const char* commandInterpreter() {
+    static char path[MAX_PATH];
+    static const char* found = systemFolderFile("cmd.exe", path);
+    return found;
+}
 
 int runChild(const char* applicationPath, char* commandLine, uint32_t& exitCode) {
     exitCode = 0;

@@ -1,8 +1,9 @@
 // Takes arbitrary bytes in as the process command line, the way start-up does, and checks
-// the argument table, the design base name and the program directory against what their
-// callers rely on.
+// the argument table, the design base name, the program directory and the line that hands
+// the arguments to a batch file against what their callers rely on.
 #include "common/ascii_text.h"
 #include "common/bounded_text.h"
+#include "launcher/batch_file.h"
 #include "launcher/command_line.h"
 #include "tests/support/shift_jis.h"
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 #include <string_view>
 
 namespace {
@@ -19,6 +21,8 @@ namespace {
 ArgTable table;
 char commandLineCopy[kCommandLineCapacity];
 char boardFileName[kFileNameCapacity];
+// The arguments, a pair of quotes and a space for each, and the frame around them.
+char batchLine[kCommandLineCapacity + 3 * kMaxArguments + 64];
 
 void check(bool condition, const char* what) {
     if (!condition) {
@@ -30,6 +34,40 @@ void check(bool condition, const char* what) {
 bool within(std::string_view part, const char* slot) {
     return part.empty() ||
            (part.data() >= slot && part.data() + part.size() <= slot + kArgumentSlotWidth);
+}
+
+// cmd.exe's view of a batch file's command line: outside quotes it acts on & | < > ^ and
+// parentheses; it expands % and ! and stops at a line's end even inside them.
+void checkBatchLine(const ArgTable& arguments) {
+    std::string_view views[kMaxArguments];
+    std::size_t count = 0;
+    for (int index = 1; index < arguments.count; ++index) {
+        views[count++] = arguments.slots[index];
+    }
+    constexpr std::string_view kHead = "\"cmd.exe\" /d /c \"";
+    BatchLine built = buildBatchCommandLine("cmd.exe", "r.bat", std::span(views, count), batchLine,
+                                            sizeof batchLine);
+    std::string_view line = batchLine;
+    if (built.outcome != LineOutcome::Built) {
+        check(line.empty(), "a batch line not built is not empty");
+        check(built.outcome == LineOutcome::Unsafe &&
+                  built.unsafeText.find_first_of("%!\r\n\"") != std::string_view::npos,
+              "a batch line refused for no reason");
+        return;
+    }
+    check(line.starts_with(kHead) && line.ends_with('"'), "batch line without its frame");
+    check(line.find_first_of("%!\r\n") == std::string_view::npos, "cmd.exe would expand text");
+    std::string_view command = line.substr(kHead.size(), line.size() - kHead.size() - 1);
+    bool quoted = false;
+    for (char byte : command) {
+        if (byte == '"') {
+            quoted = !quoted;
+        } else {
+            check(quoted || std::string_view("&|<>^()").find(byte) == std::string_view::npos,
+                  "cmd.exe would act on a character outside quotes");
+        }
+    }
+    check(!quoted, "a quote left open on the batch line");
 }
 
 } // namespace
@@ -77,6 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         check(directory.empty() || directory.back() == '\\',
               "program directory without its backslash");
     }
+
+    checkBatchLine(table);
 
     // Only the first count slots were written, each no further than the line is long.
     for (int index = 0; index < table.count; ++index) {

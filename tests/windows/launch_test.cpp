@@ -247,6 +247,53 @@ TEST_F(LaunchTest, FoldersWithSpacesWorkEndToEnd) {
     EXPECT_NE(readWholeFile(boards + "cpu-board.dsn").find("(type jumper)"), std::string::npos);
 }
 
+// Batch files that set up the router's and the converter's surroundings and start them.
+// Started as plain programs, cmd.exe would run what follows the "&" of a folder named r&d
+// as a command of its own: "d\cpu.dsn", which a d\cpu.dsn.bat in the working folder answers.
+TEST_F(LaunchTest, BatchFilesGetAFolderNamedRAndDAsText) {
+    std::string routerBatch = folder_.path() + "route.bat";
+    std::string converterBatch = folder_.path() + "Convert.CMD";
+    writeWholeFile(routerBatch, "@\"" + router_ + "\" %*\r\n");
+    writeWholeFile(converterBatch, "@\"" + converter_ + "\" %*\r\n");
+    setRegistryText("SCPath", routerBatch);
+    setRegistryText("SEXEPath", converterBatch);
+    std::string ran = folder_.path() + "ran.txt";
+    ASSERT_TRUE(CreateDirectoryA((folder_.path() + "d").c_str(), nullptr));
+    for (const char* command : {"d\\cpu.dsn.bat", "d\\cpu.pcb.bat"}) {
+        writeWholeFile(folder_.path() + command, "@echo %0 > \"" + ran + "\"\r\n");
+    }
+    std::string jobs = lowered(folder_.path()) + "r&d\\";
+
+    RunResult result = runProgram(
+        morvane_, "\"" + morvane_ + "\" -design " + jobs + "cpu.dsn -quit", folder_.path());
+
+    EXPECT_EQ(result.exitCode, 1u);
+    EXPECT_FALSE(fileExists(ran)) << readWholeFile(ran);
+    std::vector<StandInRecord> started = records();
+    ASSERT_EQ(started.size(), 2u) << log();
+    EXPECT_EQ(started[0].arguments,
+              (std::vector<std::string>{converter_, jobs + "cpu.pcb", jobs + "cpu.dsn"}));
+    EXPECT_EQ(started[1].arguments,
+              (std::vector<std::string>{router_, "-design", jobs + "cpu.dsn", "-quit"}));
+}
+
+// Within quotes cmd.exe still expands %...%: such an argument is not handed to a batch file,
+// which does not start then; the log names both.
+TEST_F(LaunchTest, ABatchFileIsNotStartedWithAnArgumentCmdWouldExpand) {
+    std::string routerBatch = folder_.path() + "route.bat";
+    writeWholeFile(routerBatch, "@\"" + router_ + "\" %*\r\n");
+    setRegistryText("SCPath", routerBatch);
+
+    run(R"(-design c:\b\x.dsn -do %windir%.do)");
+
+    std::vector<StandInRecord> started = records();
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].role, "STANDIN_CONVERTER");
+    EXPECT_EQ(logTail(log(), "Start Specctra"),
+              "Start Specctra\r\nCould not start " + routerBatch +
+                  ": unsafe argument for a batch file: %windir%.do\r\nStop Specctra\r\n");
+}
+
 TEST_F(LaunchTest, ACommandLineNearTheWindowsMaximumReachesTheRouterWhole) {
     std::string quotedProgram = "\"" + morvane_ + "\"";
     std::string padding(32767 - 100 - quotedProgram.size(), 'p');
