@@ -19,6 +19,11 @@ constexpr bool noLeadBytes(char) {
 // The system's ANSI code page, as Windows tells it (Windows builds only).
 bool isAnsiLeadByte(char c);
 
+// Whether the process's ANSI command line is its real (wide) command line unchanged (Windows
+// builds only). A character that the code page lacks reaches GetCommandLineA as a look-alike
+// ("best fit": a fullwidth quote becomes a plain one) or as a question mark.
+bool commandLineHeldByCodePage();
+
 // The position of the last `wanted` that is a character of its own, not the second byte of
 // a two-byte character; npos when there is none. `wanted` is an ASCII character.
 constexpr std::size_t findLastCharacter(std::string_view text, char wanted,

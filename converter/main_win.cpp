@@ -86,13 +86,24 @@ int convert(std::string_view commandLine) {
     return replacement == Replacement::Done ? kExitDone : kExitFailed;
 }
 
+constexpr std::string_view kAlteredCommandLine =
+    "Error: the command line holds characters that the ANSI code page cannot hold";
+
+// Windows handed the command line over with look-alikes for what the ANSI code page lacks:
+// its file names may be another design's, or none.
+int refuseAlteredCommandLine() {
+    writeLogLine({kAlteredCommandLine});
+    return designUnchanged(kExitFailed);
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*showCommand*/) {
     searchDllsInSystemFolderOnly();
     openConverterLog();
-    int exitCode = convert(GetCommandLineA());
+    int exitCode =
+        commandLineHeldByCodePage() ? convert(GetCommandLineA()) : refuseAlteredCommandLine();
     closeLog();
     return exitCode;
 }

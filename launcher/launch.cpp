@@ -14,6 +14,9 @@
 namespace {
 
 constexpr std::string_view kUnsafeBatchArgument = ": unsafe argument for a batch file: ";
+constexpr std::string_view kCommandLineNotHeld =
+    "Command line holds characters that the ANSI code page cannot hold: converter and "
+    "Specctra not started";
 
 bool buildFailed(char* line) {
     line[0] = '\0';
@@ -174,7 +177,12 @@ bool buildRouterCommandLine(std::string_view routerPath, const ArgTable& table, 
 }
 
 void launchChildren(const char* boardFileName, const char* designFileName) {
-    if (settings.SEXEPath[0] != '\0' && settings.SCEnable == 1 &&
+    // Windows replaced what the code page lacks by look-alikes or question marks: the names
+    // and arguments are no longer the editor's, and a look-alike quote can even make new ones.
+    if (!commandLineHeld) {
+        writeLogLine({kCommandLineNotHeld});
+    }
+    if (commandLineHeld && settings.SEXEPath[0] != '\0' && settings.SCEnable == 1 &&
         !isItselfLogged(settings.SEXEPath, kConverter)) {
         logAndRun(settings.SEXEPath,
                   converterLine(settings.SEXEPath, boardFileName, designFileName),
@@ -182,7 +190,8 @@ void launchChildren(const char* boardFileName, const char* designFileName) {
     }
     writeLog("End conversion\r\n");
     writeLog("Start Specctra\r\n");
-    if (settings.SCPath[0] != '\0' && !isItselfLogged(settings.SCPath, kRouter)) {
+    if (commandLineHeld && settings.SCPath[0] != '\0' &&
+        !isItselfLogged(settings.SCPath, kRouter)) {
         logAndRun(settings.SCPath, routerLine(settings.SCPath), "", "Specctra exit code: ");
     }
     writeLog("Stop Specctra\r\n");

@@ -15,7 +15,8 @@ bool settingsSheetNeeded(bool shiftDown);
 // Runs the converter (when enabled) on the two files, then the router with the arguments
 // Morvane received, logging each step. A program that is Morvane itself is not started: it
 // would start itself again, without end. A batch file is started through cmd.exe, and not
-// at all when an argument cannot reach it as text.
+// at all when an argument cannot reach it as text. Nothing is started when the command line
+// was not held whole by the ANSI code page.
 void launchChildren(const char* boardFileName, const char* designFileName);
 
 // Whether `path` names an existing file; a folder is not a program.

@@ -1,4 +1,5 @@
 #include "run_state.h"
 
 ArgTable argTable{};
+bool commandLineHeld = true;
 char workLine[kWorkLineCapacity]{};

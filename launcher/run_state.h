@@ -9,5 +9,8 @@
 inline constexpr std::size_t kWorkLineCapacity = 2 + 260 + 2 * kFileNameCapacity;
 
 extern ArgTable argTable;
+// False when the command line holds characters that the ANSI code page cannot hold, so that
+// the ANSI copy Morvane works on is not what the editor sent.
+extern bool commandLineHeld;
 // Holds the log directory during start-up, then each child's command line in turn.
 extern char workLine[kWorkLineCapacity];

@@ -19,6 +19,7 @@ char designFileName[kFileNameCapacity];
 char headerLine[kArgumentSlotWidth + sizeof "Arg 99: \r\n"];
 
 void takeInCommandLine() {
+    commandLineHeld = commandLineHeldByCodePage();
     copyBounded(commandLineCopy, GetCommandLineA());
     lowerAscii(commandLineCopy, isAnsiLeadByte);
     splitCommandLine(commandLineCopy, argTable);

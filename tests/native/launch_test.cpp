@@ -29,6 +29,7 @@ class LaunchTest : public testing::Test {
         std::strcpy(settings.SCPath, R"(c:\router\router.exe)");
         std::strcpy(settings.SEXEPath, R"(c:\conv\conv.exe)");
         settings.SCEnable = 1;
+        commandLineHeld = true;
         splitCommandLine(R"("c:\tools\wrap.exe" -design c:\b\x.dsn -quit)", argTable);
     }
 };
@@ -114,6 +115,15 @@ TEST_F(LaunchTest, BatchFilesStartThroughCmdOrNotAtAll) {
                                "Could not start c:\\router\\route.bat: unsafe argument for a "
                                "batch file: 100%.do\r\n"
                                "Stop Specctra\r\n");
+}
+
+TEST_F(LaunchTest, ACommandLineTheCodePageCannotHoldStartsNothing) {
+    commandLineHeld = false;
+    launchChildren(R"(c:\b\x.pcb)", R"(c:\b\x.dsn)");
+    EXPECT_TRUE(startedChildren.empty());
+    EXPECT_EQ(capturedLog, "Command line holds characters that the ANSI code page cannot hold: "
+                           "converter and Specctra not started\r\n"
+                           "End conversion\r\nStart Specctra\r\nStop Specctra\r\n");
 }
 
 TEST_F(LaunchTest, TheSheetOpensForAProgramMissingGoneOrMorvaneItself) {

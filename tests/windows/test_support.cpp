@@ -53,13 +53,16 @@ void removeLongTree(const std::wstring& folder) {
 
 } // namespace
 
-std::wstring extendedPath(const std::string& path) {
+std::wstring wideText(const std::string& text) {
     int length =
-        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(),
-                        length);
-    return L"\\\\?\\" + wide;
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+std::wstring extendedPath(const std::string& path) {
+    return L"\\\\?\\" + wideText(path);
 }
 
 void removeTree(const std::string& folder) {
@@ -211,29 +214,20 @@ std::string installMorvane(const std::string& folder) {
     return target;
 }
 
-RunResult runProgram(const std::string& application, const std::string& commandLine,
-                     const std::string& currentDirectory,
-                     const std::function<void(DWORD processId)>& whileSuspended) {
+namespace {
+
+// Runs a process made suspended to its end, in a job that counts every process started under
+// it and whose closing ends those still running.
+RunResult runSuspended(const PROCESS_INFORMATION& process,
+                       const std::function<void(DWORD processId)>& whileSuspended) {
     RunResult result;
-    // Every process the program starts joins its job, which counts them, and closing the
-    // job ends those still running.
+    KernelHandle processHandle(process.hProcess);
+    KernelHandle threadHandle(process.hThread);
     KernelHandle job(CreateJobObjectA(nullptr, nullptr));
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     EXPECT_TRUE(SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
                                         sizeof limits));
-    std::vector<char> writableLine(commandLine.begin(), commandLine.end());
-    writableLine.push_back('\0');
-    STARTUPINFOA startup{.cb = sizeof(STARTUPINFOA)};
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(application.c_str(), writableLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_SUSPENDED, nullptr,
-                        currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup,
-                        &process)) {
-        return result;
-    }
-    KernelHandle processHandle(process.hProcess);
-    KernelHandle threadHandle(process.hThread);
     result.started = true;
     EXPECT_TRUE(AssignProcessToJobObject(job.get(), processHandle.get()));
     if (whileSuspended) {
@@ -256,6 +250,36 @@ RunResult runProgram(const std::string& application, const std::string& commandL
         result.processes = accounting.TotalProcesses;
     }
     return result;
+}
+
+} // namespace
+
+RunResult runProgram(const std::string& application, const std::string& commandLine,
+                     const std::string& currentDirectory,
+                     const std::function<void(DWORD processId)>& whileSuspended) {
+    std::vector<char> writableLine(commandLine.begin(), commandLine.end());
+    writableLine.push_back('\0');
+    STARTUPINFOA startup{.cb = sizeof(STARTUPINFOA)};
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(application.c_str(), writableLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_SUSPENDED, nullptr,
+                        currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup,
+                        &process)) {
+        return {};
+    }
+    return runSuspended(process, whileSuspended);
+}
+
+RunResult runProgramWide(const std::wstring& commandLine) {
+    std::vector<wchar_t> writableLine(commandLine.begin(), commandLine.end());
+    writableLine.push_back(L'\0');
+    STARTUPINFOW startup{.cb = sizeof(STARTUPINFOW)};
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, writableLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, nullptr, &startup, &process)) {
+        return {};
+    }
+    return runSuspended(process, nullptr);
 }
 
 std::string maskClock(const std::string& log) {

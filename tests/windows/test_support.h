@@ -24,6 +24,9 @@ struct StoredValue {
 };
 StoredValue readRegistryValue(const char* name);
 
+// `text` in the ANSI code page as wide text.
+std::wstring wideText(const std::string& text);
+
 // The full `path` (in the ANSI code page) in the \\?\ form, which the wide file calls take
 // beyond MAX_PATH.
 std::wstring extendedPath(const std::string& path);
@@ -81,6 +84,10 @@ struct RunResult {
 RunResult runProgram(const std::string& application, const std::string& commandLine,
                      const std::string& currentDirectory = "",
                      const std::function<void(DWORD processId)>& whileSuspended = nullptr);
+
+// The same for a wide `commandLine`, as a Unicode board editor starts a program (the
+// program's path first on it).
+RunResult runProgramWide(const std::wstring& commandLine);
 
 // Replaces the "Time: HH:MM:SS\tDate: MM/DD/YY" values by "HH:MM:SS" and "MM/DD/YY" after
 // checking their shape, so that logs compare byte for byte.
