@@ -397,15 +397,6 @@ bool chooseFile(HWND dialog, const std::string& windowsPath) {
     return !IsWindow(dialog);
 }
 
-void closeDialogs(HWND owner) {
-    for (HWND dialog : ownedDialogs(owner)) {
-        closeDialogs(dialog);
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-        EXPECT_TRUE(pollUntil([&] { return !IsWindow(dialog); })) << "a dialog stays open";
-    }
-}
-
 LongPathCopy::LongPathCopy(const std::string& source, const std::string& folder,
                            const std::string& target)
     : folder_(extendedPath(folder)), target_(extendedPath(target)) {

@@ -117,11 +117,8 @@ struct ComboState {
 ComboState comboState(HWND page, int id);
 
 // Types `windowsPath` into the dialog's file-name box and presses Open. True when the dialog
-// then closed; false when it stays open (or a message box took its place), which the
-// caller may close with closeDialogs.
+// then closed; false when it stays open (or a message box took its place).
 bool chooseFile(HWND dialog, const std::string& windowsPath);
-// Closes every dialog owned by `owner` (file dialogs, message boxes), innermost first.
-void closeDialogs(HWND owner);
 
 // A copy of `source` at `target` in a new `folder`, both of which may be longer than plain
 // Windows paths allow; removed again when destroyed.
