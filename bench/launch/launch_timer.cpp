@@ -58,7 +58,8 @@ int main(int argc, char** argv) {
         for (int command = 2; command < argc; ++command) {
             double milliseconds = timeRun(argv[command]);
             if (milliseconds < 0) {
-                std::fprintf(stderr, "could not start: %s\n", argv[command]);
+                std::fprintf(stderr, "could not start (Windows error %lu): %s\n",
+                             static_cast<unsigned long>(GetLastError()), argv[command]);
                 return 1;
             }
             times[command - 2].push_back(milliseconds);

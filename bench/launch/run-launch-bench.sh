@@ -4,8 +4,9 @@
 # alternately from inside one private Wine prefix. Prints the medians and Morvane's own
 # overhead beyond one extra process start, as a share of that start.
 # With a second argument, this build's morvane.exe and another one (an earlier commit's,
-# say) are then run alone, alternately, each from a folder of the same depth, and the
-# difference of their medians is printed.
+# say) are then run alone, each from a folder of the same depth, in rounds of this, other,
+# other, this, so that neither gains from its place in the round, and the difference of
+# their medians is printed.
 # Usage: bench/launch/run-launch-bench.sh [rounds] [other morvane.exe]   (default 200)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -62,8 +63,10 @@ if [ -n "$other" ]; then
     scratch=$("$wine" winepath -w "$logs" | tr -d '\r')
     "$wine" "build/windows/bin/launch_timer.exe" "$rounds" \
         "\"$scratch\\this\\morvane.exe\" $arguments" \
-        "\"$scratch\\other\\morvane.exe\" $arguments" | tr -d '\r' |
-        awk -F'\t' 'NR == 1 { this = $1 } NR == 2 { other = $1 }
+        "\"$scratch\\other\\morvane.exe\" $arguments" \
+        "\"$scratch\\other\\morvane.exe\" $arguments" \
+        "\"$scratch\\this\\morvane.exe\" $arguments" | tr -d '\r' |
+        awk -F'\t' 'NR == 1 || NR == 4 { this += $1 / 2 } NR == 2 || NR == 3 { other += $1 / 2 }
             END {
                 printf "median this morvane.exe + router:  %8.3f ms\n", this
                 printf "median other morvane.exe + router: %8.3f ms\n", other
