@@ -12,8 +12,7 @@
 namespace {
 
 constexpr const wchar_t* kLodzPolish = L"\u0141\u00F3d\u017A"; // "Łódź"
-constexpr const char* kLodzBestFit = "L\xF3"
-                                     "dz"; // "Lódz" in code page 1252
+constexpr const char* kLodzBestFit = "L\xF3\x64z";             // "Lódz" in code page 1252
 
 class WideCommandLineTest : public testing::Test {
   protected:
