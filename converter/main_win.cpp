@@ -42,9 +42,18 @@ int designUnchanged(int exitCode) {
     return exitCode;
 }
 
-int convert(std::string_view commandLine) {
+constexpr std::string_view kAlteredCommandLine =
+    "Error: the command line holds characters that the ANSI code page cannot hold";
+
+// `heldByCodePage` false: Windows handed the command line over with look-alikes for what the
+// ANSI code page lacks, so that its file names may be another design's, or none.
+int convert(std::string_view commandLine, bool heldByCodePage) {
     writeLogLine({"Converter command line:"});
     writeLogLine({commandLine});
+    if (!heldByCodePage) {
+        writeLogLine({kAlteredCommandLine});
+        return designUnchanged(kExitFailed);
+    }
     ConverterFiles files;
     if (!converterFiles(commandLine, files)) {
         writeLogLine({"Error: the command line does not name a board file and a design file"});
@@ -86,24 +95,13 @@ int convert(std::string_view commandLine) {
     return replacement == Replacement::Done ? kExitDone : kExitFailed;
 }
 
-constexpr std::string_view kAlteredCommandLine =
-    "Error: the command line holds characters that the ANSI code page cannot hold";
-
-// Windows handed the command line over with look-alikes for what the ANSI code page lacks:
-// its file names may be another design's, or none.
-int refuseAlteredCommandLine() {
-    writeLogLine({kAlteredCommandLine});
-    return designUnchanged(kExitFailed);
-}
-
 } // namespace
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*showCommand*/) {
     searchDllsInSystemFolderOnly();
     openConverterLog();
-    int exitCode =
-        commandLineHeldByCodePage() ? convert(GetCommandLineA()) : refuseAlteredCommandLine();
+    int exitCode = convert(GetCommandLineA(), commandLineHeldByCodePage());
     closeLog();
     return exitCode;
 }
