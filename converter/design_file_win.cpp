@@ -1,6 +1,7 @@
 #include "design_file.h"
 
 #include "common/code_page.h"
+#include "common/file_identity.h"
 #include "common/win_handles.h"
 #include "diag/log.h"
 #include "long_path.h"
@@ -95,16 +96,13 @@ bool sameFileAsRead(const BY_HANDLE_FILE_INFORMATION& now, const BY_HANDLE_FILE_
     auto same = [](const FILETIME& a, const FILETIME& b) {
         return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
     };
-    return now.dwVolumeSerialNumber == read.dwVolumeSerialNumber &&
-           now.nFileIndexHigh == read.nFileIndexHigh && now.nFileIndexLow == read.nFileIndexLow &&
-           now.nFileSizeHigh == read.nFileSizeHigh && now.nFileSizeLow == read.nFileSizeLow &&
-           same(now.ftLastWriteTime, read.ftLastWriteTime);
+    return identityIn(now) == identityIn(read) && now.nFileSizeHigh == read.nFileSizeHigh &&
+           now.nFileSizeLow == read.nFileSizeLow && same(now.ftLastWriteTime, read.ftLastWriteTime);
 }
 
 // Whether the design's name still leads to the file that was read, as it was read. The held
 // design keeps writers out, but not a program that puts another file under its name.
 bool unchangedSinceRead(const HeldDesign& held) {
-    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     KernelHandle file(CreateFileW(held.onDisk.call.c_str(), FILE_READ_ATTRIBUTES, kShareAll,
                                   nullptr, OPEN_EXISTING, 0, nullptr));
     BY_HANDLE_FILE_INFORMATION now{};

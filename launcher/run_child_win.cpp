@@ -1,5 +1,6 @@
 #include "launch.h"
 
+#include "common/file_identity.h"
 #include "common/system_libraries.h"
 #include "common/win_handles.h"
 #include "diag/log.h"
@@ -24,28 +25,14 @@ void logStartFailure(const char* applicationPath, DWORD error) {
     writeLog(line);
 }
 
-// What tells two paths to the same file apart from paths to two files: the volume and the
-// file's index on it.
-struct FileIdentity {
-    DWORD volume;
-    DWORD indexHigh;
-    DWORD indexLow;
-    bool operator==(const FileIdentity&) const = default;
-};
-
 // None when the file was not opened or cannot tell.
 std::optional<FileIdentity> identityOf(const KernelHandle& file) {
     BY_HANDLE_FILE_INFORMATION information{};
     if (!file.valid() || !GetFileInformationByHandle(file.get(), &information)) {
         return std::nullopt;
     }
-    return FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh,
-                        information.nFileIndexLow};
+    return identityIn(information);
 }
-
-// Files are opened only to ask for their identity, sharing everything: a running program
-// can be asked too.
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // The program's own path, which can be longer than MAX_PATH: only the wide call tells it
 // whole. Empty when it cannot be had.
