@@ -1,5 +1,6 @@
 #include "batch_file.h"
 
+#include "command_line.h"
 #include "common/ascii_text.h"
 #include "common/bounded_text.h"
 
@@ -34,12 +35,14 @@ bool isUnsafe(std::string_view argument) {
            withoutEnclosingQuotes(argument).find('"') != std::string_view::npos;
 }
 
+// An argument the editor quoted goes on as it is; Morvane quotes one that holds a character
+// cmd.exe acts on, as the C runtime reads it back, so that the program the batch file hands
+// %* to splits its line as it would when started directly.
 bool appendArgument(char* line, std::size_t capacity, std::string_view argument) {
-    bool quoted = argument.starts_with('"') || holdsAny(argument, kQuotedCharacters);
-    std::string_view quote = quoted ? "\"" : "";
-    return appendBounded(line, capacity, " ") && appendBounded(line, capacity, quote) &&
-           appendBounded(line, capacity, withoutEnclosingQuotes(argument)) &&
-           appendBounded(line, capacity, quote);
+    if (!argument.starts_with('"') && holdsAny(argument, kQuotedCharacters)) {
+        return appendQuotedArgument(line, capacity, argument);
+    }
+    return appendClosedArgument(line, capacity, argument);
 }
 
 BatchLine notBuilt(char* line, std::size_t capacity, BatchLine outcome) {

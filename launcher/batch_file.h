@@ -24,9 +24,10 @@ struct BatchLine {
 // Builds `"<interpreter>" /d /c ""<batch file>" <argument> ..."` into `line`, each argument
 // after one space (an empty one adds just the space); cmd.exe takes the text after /c
 // without its outer pair of quotes, and /d keeps the user's AutoRun commands out of the run.
-// An argument goes as it is when cmd.exe acts on none of its characters, and in double
-// quotes when it does; one that opens with a double quote gets its closing one if it lacks
-// it. Quotes do not stop cmd.exe from expanding %...% and !...!, and a double quote or a
+// An argument goes as it is when cmd.exe acts on none of its characters or the editor
+// quoted it, and in double quotes when Morvane must add them, its ending backslashes doubled
+// as the C runtime needs; one that opens with a double quote gets its closing one if it
+// lacks it. Quotes do not stop cmd.exe from expanding %...% and !...!, and a double quote or a
 // line break within an argument would end them early: with one of those in the batch
 // file's path or an argument, nothing is built (Unsafe). Nor is a line that does not fit
 // (TooLong); either way `line` is left empty.

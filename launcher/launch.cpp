@@ -14,32 +14,40 @@
 namespace {
 
 constexpr std::string_view kUnsafeBatchArgument = ": unsafe argument for a batch file: ";
+constexpr std::string_view kNetworkFolderPrefix = "cmd.exe cannot start in the network folder ";
+constexpr std::string_view kNetworkFolderSuffix = ": the batch file runs in the Windows folder";
 constexpr std::string_view kCommandLineNotHeld =
     "Command line holds characters that the ANSI code page cannot hold: converter and "
     "Specctra not started";
 
-bool buildFailed(char* line) {
-    line[0] = '\0';
+bool buildFailed(char* line, std::size_t capacity) {
+    if (capacity > 0) {
+        line[0] = '\0';
+    }
     return false;
 }
 
 // A line that cannot be built would have to be cut, and a cut line runs the child on the
 // wrong files or arguments: it is not run at all.
-void logUnbuildableLine(const char* applicationPath) {
+void logUnbuildableLine(const char* program) {
     writeLog("Could not start ");
-    writeLog(applicationPath);
+    writeLog(program);
     writeLog(": command line too long\r\n");
 }
 
-// A child's command line as built into the work line, and the program to start with it.
+// A child's command line as built into the work line, the program it runs and what starts
+// it: the program itself, or cmd.exe for a batch file.
 struct ChildLine {
     LineOutcome outcome;
+    const char* program;
     const char* application;
     std::string_view unsafeText;
+
+    bool runsInCmd() const { return application != program; }
 };
 
 ChildLine programLine(const char* program, bool built) {
-    return {built ? LineOutcome::Built : LineOutcome::TooLong, program, {}};
+    return {built ? LineOutcome::Built : LineOutcome::TooLong, program, program, {}};
 }
 
 // A batch file runs in cmd.exe, started by Morvane itself so that every argument reaches
@@ -47,7 +55,7 @@ ChildLine programLine(const char* program, bool built) {
 ChildLine batchFileLine(const char* batchFile, std::span<const std::string_view> arguments) {
     BatchLine line = buildBatchCommandLine(commandInterpreter(), batchFile, arguments, workLine,
                                            sizeof workLine);
-    return {line.outcome, commandInterpreter(), line.unsafeText};
+    return {line.outcome, batchFile, commandInterpreter(), line.unsafeText};
 }
 
 ChildLine converterLine(const char* converter, const char* boardFileName,
@@ -61,32 +69,46 @@ ChildLine converterLine(const char* converter, const char* boardFileName,
                                                  sizeof workLine));
 }
 
+// The router gets the editor's line after Morvane's own path whole, however many arguments
+// it holds, a last one with its quote left open included.
 ChildLine routerLine(const char* router) {
+    std::string_view arguments = afterProgramPath(commandLineCopy);
     if (isBatchFile(router)) {
-        std::array<std::string_view, kMaxArguments> arguments;
-        std::size_t count = 0;
-        for (int index = 1; index < argTable.count; ++index) {
-            arguments[count++] = argTable.slots[index];
-        }
-        return batchFileLine(router, std::span(arguments.data(), count));
+        return batchFileLine(router, argumentList(arguments));
     }
-    return programLine(router, buildRouterCommandLine(router, argTable, workLine, sizeof workLine));
+    return programLine(router,
+                       buildRouterCommandLine(router, arguments, workLine, sizeof workLine));
+}
+
+// cmd.exe cannot start in a network folder and runs the batch file in the Windows folder
+// instead, where the child's relative paths lead elsewhere: the log says so.
+bool isNetworkFolder(std::string_view folder) {
+    return folder.starts_with("\\\\");
+}
+
+void logBatchFileFolder() {
+    char folder[kProgramFileCapacity];
+    if (isNetworkFolder(workingFolder(folder))) {
+        writeLogLine({kNetworkFolderPrefix, folder, kNetworkFolderSuffix});
+    }
 }
 
 // Logs the child's command line in the work line and runs the child to its end. An exit
 // code other than 0 is logged after `exitCodeLabel`: a child that failed must not read as
 // a run that went well.
-void logAndRun(const char* program, const ChildLine& child, std::string_view heading,
-               const char* exitCodeLabel) {
+void logAndRun(const ChildLine& child, std::string_view heading, const char* exitCodeLabel) {
     switch (child.outcome) {
     case LineOutcome::Built:
         break;
     case LineOutcome::TooLong:
-        logUnbuildableLine(program);
+        logUnbuildableLine(child.program);
         return;
     case LineOutcome::Unsafe:
-        writeLogLine({"Could not start ", program, kUnsafeBatchArgument, child.unsafeText});
+        writeLogLine({"Could not start ", child.program, kUnsafeBatchArgument, child.unsafeText});
         return;
+    }
+    if (child.runsInCmd()) {
+        logBatchFileFolder();
     }
     writeLog(heading);
     writeLog(workLine);
@@ -114,9 +136,11 @@ constexpr ProgramRole kRouter{"Specctra not found: ", "Specctra is Morvane itsel
 constexpr ProgramRole kConverter{"Converter not found: ", "Converter is Morvane itself: "};
 
 // Morvane started as its own child would start itself again, and so on without end: such a
-// program is named in the log instead. True when `path` is Morvane itself.
+// program is named in the log, by its stored path, instead. True when the file that `path`
+// names is Morvane itself.
 bool isItselfLogged(const char* path, const ProgramRole& role) {
-    if (!isMorvaneItself(path)) {
+    char file[kProgramFileCapacity];
+    if (!isMorvaneItself(programFile(path, file))) {
         return false;
     }
     writeLogLine({role.itself, path});
@@ -125,7 +149,8 @@ bool isItselfLogged(const char* path, const ProgramRole& role) {
 
 // Names a stored program that is not there or is Morvane itself; true when it is either.
 bool isUnstartableLogged(const char* path, const ProgramRole& role) {
-    if (!programExists(path)) {
+    char file[kProgramFileCapacity];
+    if (!programExists(programFile(path, file))) {
         writeLogLine({role.notFound, path});
         return true;
     }
@@ -147,33 +172,19 @@ bool settingsSheetNeeded(bool shiftDown) {
 
 bool buildConverterCommandLine(std::string_view converterPath, std::string_view boardFileName,
                                std::string_view designFileName, char* line, std::size_t capacity) {
-    if (capacity == 0) {
-        return false;
-    }
-    line[0] = '\0';
-    bool fits = appendBounded(line, capacity, "\"") &&
-                appendBounded(line, capacity, converterPath) &&
-                appendBounded(line, capacity, "\" ") &&
-                appendBounded(line, capacity, boardFileName) &&
-                appendBounded(line, capacity, " ") &&
-                appendBounded(line, capacity, designFileName);
-    return fits || buildFailed(line);
+    bool fits = copyBounded(line, capacity, "\"") && appendBounded(line, capacity, converterPath) &&
+                appendBounded(line, capacity, "\"") &&
+                appendClosedArgument(line, capacity, boardFileName) &&
+                appendClosedArgument(line, capacity, designFileName);
+    return fits || buildFailed(line, capacity);
 }
 
-bool buildRouterCommandLine(std::string_view routerPath, const ArgTable& table, char* line,
+bool buildRouterCommandLine(std::string_view routerPath, std::string_view arguments, char* line,
                             std::size_t capacity) {
     std::string_view quote = needsQuotes(routerPath) ? "\"" : "";
-    if (!copyBounded(line, capacity, quote) || !appendBounded(line, capacity, routerPath) ||
-        !appendBounded(line, capacity, quote)) {
-        return buildFailed(line);
-    }
-    for (int index = 1; index < table.count; ++index) {
-        if (!appendBounded(line, capacity, " ") ||
-            !appendBounded(line, capacity, table.slots[index])) {
-            return buildFailed(line);
-        }
-    }
-    return true;
+    bool fits = copyBounded(line, capacity, quote) && appendBounded(line, capacity, routerPath) &&
+                appendBounded(line, capacity, quote) && appendBounded(line, capacity, arguments);
+    return fits || buildFailed(line, capacity);
 }
 
 void launchChildren(const char* boardFileName, const char* designFileName) {
@@ -182,17 +193,18 @@ void launchChildren(const char* boardFileName, const char* designFileName) {
     if (!commandLineHeld) {
         writeLogLine({kCommandLineNotHeld});
     }
+    char file[kProgramFileCapacity];
     if (commandLineHeld && settings.SEXEPath[0] != '\0' && settings.SCEnable == 1 &&
         !isItselfLogged(settings.SEXEPath, kConverter)) {
-        logAndRun(settings.SEXEPath,
-                  converterLine(settings.SEXEPath, boardFileName, designFileName),
-                  "Start converter with command line:\r\n", "Converter exit code: ");
+        logAndRun(
+            converterLine(programFile(settings.SEXEPath, file), boardFileName, designFileName),
+            "Start converter with command line:\r\n", "Converter exit code: ");
     }
     writeLog("End conversion\r\n");
     writeLog("Start Specctra\r\n");
     if (commandLineHeld && settings.SCPath[0] != '\0' &&
         !isItselfLogged(settings.SCPath, kRouter)) {
-        logAndRun(settings.SCPath, routerLine(settings.SCPath), "", "Specctra exit code: ");
+        logAndRun(routerLine(programFile(settings.SCPath, file)), "", "Specctra exit code: ");
     }
     writeLog("Stop Specctra\r\n");
 }

@@ -19,6 +19,14 @@ bool settingsSheetNeeded(bool shiftDown);
 // was not held whole by the ANSI code page.
 void launchChildren(const char* boardFileName, const char* designFileName);
 
+// Room for the full path of a stored program; a longer one cannot be started anyway.
+inline constexpr std::size_t kProgramFileCapacity = 260;
+
+// The file Windows opens for the stored program path `path`: its full path, "." and ".."
+// resolved and the dots and blanks that end its name dropped, so that "route.bat\." is
+// the batch file route.bat. `path` itself when that cannot be had or does not fit.
+const char* programFile(const char* path, char (&file)[kProgramFileCapacity]);
+
 // Whether `path` names an existing file; a folder is not a program.
 bool programExists(const char* path);
 
@@ -30,17 +38,21 @@ bool isMorvaneItself(const char* path);
 // The full path of cmd.exe in the system folder, which runs batch files.
 const char* commandInterpreter();
 
+// The current directory, which the children inherit; empty when it cannot be had.
+const char* workingFolder(char (&folder)[kProgramFileCapacity]);
+
 // Starts `applicationPath` with the writable `commandLine`, hidden, and waits until it
 // exits. Returns 1 once the child has ended, 0 when it could not be started (the reason is
 // logged). `exitCode` receives the child's exit code, or 0 when it cannot be read.
 int runChild(const char* applicationPath, char* commandLine, uint32_t& exitCode);
 
-// "\"<converter>\" <board> <design>". False, leaving `line` empty, when it does not fit.
+// "\"<converter>\" <board> <design>", a name that opens with a double quote closed as the C
+// runtime reads it. False, leaving `line` empty, when it does not fit.
 bool buildConverterCommandLine(std::string_view converterPath, std::string_view boardFileName,
                                std::string_view designFileName, char* line, std::size_t capacity);
 
-// The router path, then every argument after the program's own, each after one space. A
-// path holding a blank is written in double quotes unless it starts with one. False,
-// leaving `line` empty, when it does not fit.
-bool buildRouterCommandLine(std::string_view routerPath, const ArgTable& table, char* line,
+// The router path, then `arguments`, the command line after the program's own path as
+// Morvane received it. A path holding a blank is written in double quotes unless it starts
+// with one. False, leaving `line` empty, when it does not fit.
+bool buildRouterCommandLine(std::string_view routerPath, std::string_view arguments, char* line,
                             std::size_t capacity);

@@ -90,6 +90,19 @@ int runChild(const char* applicationPath, char* commandLine, uint32_t& exitCode)
     return 1;
 }
 
+const char* programFile(const char* path, char (&file)[kProgramFileCapacity]) {
+    DWORD length = GetFullPathNameA(path, kProgramFileCapacity, file, nullptr);
+    return length == 0 || length >= kProgramFileCapacity ? path : file;
+}
+
+const char* workingFolder(char (&folder)[kProgramFileCapacity]) {
+    DWORD length = GetCurrentDirectoryA(kProgramFileCapacity, folder);
+    if (length == 0 || length >= kProgramFileCapacity) {
+        folder[0] = '\0';
+    }
+    return folder;
+}
+
 bool programExists(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

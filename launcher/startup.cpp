@@ -13,7 +13,6 @@
 
 namespace {
 
-char commandLineCopy[kCommandLineCapacity];
 char boardFileName[kFileNameCapacity];
 char designFileName[kFileNameCapacity];
 char headerLine[kArgumentSlotWidth + sizeof "Arg 99: \r\n"];

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -21,8 +22,9 @@ namespace {
 ArgTable table;
 char commandLineCopy[kCommandLineCapacity];
 char boardFileName[kFileNameCapacity];
-// The arguments, a pair of quotes and a space for each, and the frame around them.
-char batchLine[kCommandLineCapacity + 3 * kMaxArguments + 64];
+// The arguments, each at most doubled by its quotes, its space and its ending backslashes,
+// and the frame around them.
+char batchLine[3 * kCommandLineCapacity + 64];
 
 void check(bool condition, const char* what) {
     if (!condition) {
@@ -38,15 +40,10 @@ bool within(std::string_view part, const char* slot) {
 
 // cmd.exe's view of a batch file's command line: outside quotes it acts on & | < > ^ and
 // parentheses; it expands % and ! and stops at a line's end even inside them.
-void checkBatchLine(const ArgTable& arguments) {
-    std::string_view views[kMaxArguments];
-    std::size_t count = 0;
-    for (int index = 1; index < arguments.count; ++index) {
-        views[count++] = arguments.slots[index];
-    }
+void checkBatchLine(std::span<const std::string_view> arguments) {
     constexpr std::string_view kHead = "\"cmd.exe\" /d /c \"";
-    BatchLine built = buildBatchCommandLine("cmd.exe", "r.bat", std::span(views, count), batchLine,
-                                            sizeof batchLine);
+    BatchLine built =
+        buildBatchCommandLine("cmd.exe", "r.bat", arguments, batchLine, sizeof batchLine);
     std::string_view line = batchLine;
     if (built.outcome != LineOutcome::Built) {
         check(line.empty(), "a batch line not built is not empty");
@@ -116,7 +113,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
               "program directory without its backslash");
     }
 
-    checkBatchLine(table);
+    // The router's arguments are the table's after the program's path, where the table holds
+    // them all, and a last one whose quote is open, which the table leaves out.
+    std::vector<std::string_view> routerArguments = argumentList(afterProgramPath(commandLine));
+    if (table.count > 0 && table.count < kMaxArguments) {
+        std::size_t stored = static_cast<std::size_t>(table.count - 1);
+        check(routerArguments.size() - stored <= 1, "the router's arguments are not the table's");
+        for (int index = 1; index < table.count; ++index) {
+            check(routerArguments[index - 1] == table.slots[index],
+                  "the router's arguments are not the table's");
+        }
+    }
+    checkBatchLine(routerArguments);
 
     // Only the first count slots were written, each no further than the line is long.
     for (int index = 0; index < table.count; ++index) {

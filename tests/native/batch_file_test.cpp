@@ -35,13 +35,18 @@ TEST(BatchLine, QuotesWhatCmdActsOnAndRefusesWhatQuotesCannotHold) {
         {{R"("c:\my boards\r&d.dsn")", R"("c:\my boards\cpu.pcb)"},
          LineOutcome::Built,
          R"(""c:\r\route.bat" "c:\my boards\r&d.dsn" "c:\my boards\cpu.pcb"")"},
+        // Quotes of Morvane's own end as the C runtime reads them: a backslash before the
+        // closing quote would make it a literal one. The editor's quotes stay as they are.
+        {{R"(c:\r&d\)", R"(c:\r&d\\)", R"("c:\my boards\x -quit y.do")", R"("c:\b\")", R"("c:\b\)"},
+         LineOutcome::Built,
+         R"(""c:\r\route.bat" "c:\r&d\\" "c:\r&d\\\\" "c:\my boards\x -quit y.do" "c:\b\" "c:\b\\"")"},
         // A quote inside ends the quotes early, whatever encloses it.
         {{R"("a"&"b")"}, LineOutcome::Unsafe, R"("a"&"b")"},
     };
     constexpr const char* kCmd = R"(c:\windows\system32\cmd.exe)";
     for (const LineCase& testCase : cases) {
         SCOPED_TRACE(testCase.expected);
-        char line[200] = "not cleared";
+        char line[240] = "not cleared";
         BatchLine built =
             buildBatchCommandLine(kCmd, R"(c:\r\route.bat)", testCase.arguments, line, sizeof line);
         ASSERT_EQ(built.outcome, testCase.outcome);

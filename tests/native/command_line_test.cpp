@@ -153,7 +153,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "wrap.exe -design c:\\x.\x95\\cpu", "c:\\x"},
         DesignCase{"NoDotAtAll", "wrap.exe -design board", "board"},
         DesignCase{"FirstDesignWins", R"(wrap.exe -design c:\x.dsn -design c:\y.dsn)", R"(c:\x)"},
-        DesignCase{"EmptyDesignArgument", "wrap.exe -design  -quit", ""}),
+        DesignCase{"TwoSpacesAfterDesign", R"(wrap.exe -design  c:\b\x.dsn)", R"(c:\b\x)"},
+        DesignCase{"OnlyEmptyArgumentsAfterDesign", "wrap.exe -design  ", ""}),
     [](const testing::TestParamInfo<DesignCase>& paramInfo) { return paramInfo.param.name; });
 
 TEST(DesignBase, HoldsADesignArgumentOfAnyLength) {

@@ -596,6 +596,8 @@ TEST(ConverterFiles, FindsTheBoardAndTheDesign) {
         // blanks.
         {R"("c:\tools\convert.exe" "c:\my boards\x.pcb "c:\my boards\x.dsn)",
          R"(c:\my boards\x.pcb)", R"(c:\my boards\x.dsn)"},
+        {R"("c:\tools\convert.exe" "c:\my boards\x.pcb" "c:\my boards\x.dsn")",
+         R"(c:\my boards\x.pcb)", R"(c:\my boards\x.dsn)"},
         {R"("c:\tools\convert.exe" .pcb .dsn)", ".pcb", ".dsn"},
         {R"(convert.exe   a.pcb   "c:\x y\b.dsn"  )", "a.pcb", R"(c:\x y\b.dsn)"},
         {R"("c:\a b\convert.exe" c:\b\x.pcb c:\b\x.dsn)", R"(c:\b\x.pcb)", R"(c:\b\x.dsn)"},

@@ -15,6 +15,7 @@ namespace {
 
 // Every child "started", as application path and command line.
 std::vector<std::pair<std::string, std::string>> startedChildren;
+std::string workingFolderPath;
 // The programs that "exist", and those of them that are Morvane itself.
 std::set<std::string> existingPrograms;
 std::set<std::string> morvaneItself;
@@ -25,11 +26,11 @@ class LaunchTest : public testing::Test {
         resetFakes();
         startedChildren.clear();
         morvaneItself.clear();
-        std::memset(&argTable, 0, sizeof argTable);
+        workingFolderPath = R"(c:\jobs)";
         std::strcpy(settings.SCPath, R"(c:\router\router.exe)");
         std::strcpy(settings.SEXEPath, R"(c:\conv\conv.exe)");
         settings.SCEnable = 1;
-        splitCommandLine(R"("c:\tools\wrap.exe" -design c:\b\x.dsn -quit)", argTable);
+        std::strcpy(commandLineCopy, R"("c:\tools\wrap.exe" -design c:\b\x.dsn -quit)");
     }
 };
 
@@ -47,6 +48,26 @@ TEST_F(LaunchTest, RunsTheConverterThenTheRouterAndLogsBoth) {
                            "Start Specctra\r\n"
                            "c:\\router\\router.exe -design c:\\b\\x.dsn -quit\r\n"
                            "Stop Specctra\r\n");
+}
+
+TEST_F(LaunchTest, TheConverterGetsTwoWholeFileNames) {
+    launchChildren(R"("c:\my boards\x.pcb)", R"("c:\my boards\x.dsn)");
+    EXPECT_EQ(startedChildren.at(0).second,
+              R"("c:\conv\conv.exe" "c:\my boards\x.pcb" "c:\my boards\x.dsn")");
+}
+
+TEST_F(LaunchTest, ABatchFileStartedInANetworkFolderIsNamedInTheLog) {
+    workingFolderPath = R"(\\server\boards\job)";
+    launchChildren(R"(c:\b\x.pcb)", R"(c:\b\x.dsn)");
+    EXPECT_EQ(capturedLog.find("network folder"), std::string::npos);
+    std::strcpy(settings.SCPath, R"(c:\router\route.bat)");
+    capturedLog.clear();
+    launchChildren(R"(c:\b\x.pcb)", R"(c:\b\x.dsn)");
+    EXPECT_NE(capturedLog.find("Start Specctra\r\ncmd.exe cannot start in the network folder "
+                               "\\\\server\\boards\\job: the batch file runs in the Windows "
+                               "folder\r\n\"c:\\windows"),
+              std::string::npos)
+        << capturedLog;
 }
 
 TEST_F(LaunchTest, TheConverterRunsOnlyWhenEnabledWithAPath) {
@@ -136,8 +157,6 @@ TEST_F(LaunchTest, TheSheetOpensForAProgramMissingGoneOrMorvaneItself) {
 }
 
 TEST(RouterCommandLine, QuotesAPathWithABlankUnlessItIsQuoted) {
-    ArgTable table{};
-    splitCommandLine("wrap.exe -quit", table);
     struct Case {
         const char* routerPath;
         const char* expected;
@@ -150,17 +169,25 @@ TEST(RouterCommandLine, QuotesAPathWithABlankUnlessItIsQuoted) {
     };
     for (const Case& testCase : cases) {
         char line[200];
-        ASSERT_TRUE(buildRouterCommandLine(testCase.routerPath, table, line, sizeof line));
+        ASSERT_TRUE(buildRouterCommandLine(testCase.routerPath, " -quit", line, sizeof line));
         EXPECT_STREQ(line, testCase.expected);
     }
     // The quotes count towards the line's capacity.
     char line[sizeof "\"a b\" -quit"];
-    EXPECT_TRUE(buildRouterCommandLine("a b", table, line, sizeof line));
-    EXPECT_FALSE(buildRouterCommandLine("a bc", table, line, sizeof line));
+    EXPECT_TRUE(buildRouterCommandLine("a b", " -quit", line, sizeof line));
+    EXPECT_FALSE(buildRouterCommandLine("a bc", " -quit", line, sizeof line));
     EXPECT_STREQ(line, "");
 }
 
-TEST(RouterCommandLine, PassesEveryArgumentAfterTheProgramOwnPath) {
+std::string manyArguments(int count) {
+    std::string arguments;
+    for (int index = 0; index < count; ++index) {
+        arguments += " -a" + std::to_string(index);
+    }
+    return arguments;
+}
+
+TEST(RouterCommandLine, PassesTheLineAfterTheProgramOwnPathWhole) {
     struct Case {
         std::string commandLine;
         std::string expected;
@@ -172,14 +199,27 @@ TEST(RouterCommandLine, PassesEveryArgumentAfterTheProgramOwnPath) {
         {R"("c:\my tools\wrap.exe" -design "c:\my boards\x.dsn")",
          R"(r.exe -design "c:\my boards\x.dsn")"},
         {R"(c:\my tools\wrap.exe -quit)", R"(r.exe tools\wrap.exe -quit)"},
+        {"wrap.exe" + manyArguments(34), "r.exe" + manyArguments(34)},
+        {R"(wrap.exe -quit -design "c:\my boards\x.dsn)",
+         R"(r.exe -quit -design "c:\my boards\x.dsn)"},
+        {R"("c:\my tools\wrap.exe)", "r.exe"},
     };
     for (const Case& testCase : cases) {
-        ArgTable table{};
-        splitCommandLine(testCase.commandLine, table);
-        char line[200];
-        ASSERT_TRUE(buildRouterCommandLine("r.exe", table, line, sizeof line));
+        char line[400];
+        ASSERT_TRUE(buildRouterCommandLine("r.exe", afterProgramPath(testCase.commandLine), line,
+                                           sizeof line));
         EXPECT_EQ(std::string(line), testCase.expected) << testCase.commandLine;
     }
+}
+
+TEST_F(LaunchTest, ABatchRouterGetsEveryArgumentToo) {
+    std::strcpy(settings.SCPath, R"(c:\router\route.bat)");
+    std::strcpy(commandLineCopy,
+                ("wrap.exe" + manyArguments(34) + R"( "c:\my boards\x.dsn)").c_str());
+    launchChildren(".pcb", ".dsn");
+    EXPECT_EQ(startedChildren.at(1).second,
+              R"("c:\windows\system32\cmd.exe" /d /c ""c:\router\route.bat")" + manyArguments(34) +
+                  R"( "c:\my boards\x.dsn"")");
 }
 
 TEST(ChildCommandLines, ALineThatDoesNotFitIsNotBuiltAtAll) {
@@ -189,10 +229,8 @@ TEST(ChildCommandLines, ALineThatDoesNotFitIsNotBuiltAtAll) {
     EXPECT_FALSE(buildConverterCommandLine("c.exe", "ab.pcb", "a.dsn", line, sizeof line));
     EXPECT_STREQ(line, "");
 
-    ArgTable table{};
-    splitCommandLine("wrap.exe -quit -x", table);
-    EXPECT_TRUE(buildRouterCommandLine("router.exe", table, line, sizeof line));
-    EXPECT_FALSE(buildRouterCommandLine("router12.exe", table, line, sizeof line));
+    EXPECT_TRUE(buildRouterCommandLine("router.exe", " -quit -x", line, sizeof line));
+    EXPECT_FALSE(buildRouterCommandLine("router12.exe", " -quit -x", line, sizeof line));
     EXPECT_STREQ(line, "");
 }
 
@@ -206,6 +244,15 @@ int runChild(const char* applicationPath, char* commandLine, uint32_t& exitCode)
 
 const char* commandInterpreter() {
     return R"(c:\windows\system32\cmd.exe)";
+}
+
+const char* workingFolder(char (&folder)[kProgramFileCapacity]) {
+    std::strcpy(folder, workingFolderPath.c_str());
+    return folder;
+}
+
+const char* programFile(const char* path, char (&)[kProgramFileCapacity]) {
+    return path;
 }
 
 bool programExists(const char* path) {

@@ -521,11 +521,11 @@ TEST_F(ConvertTest, TakesTheNamesMorvaneWrites) {
         std::string names; // after the converter's quoted path
         std::string base;  // of the names as logged
     };
-    // Morvane lowers the names; a quoted -design argument gives both a leading double quote
-    // and no closing one. Two quoted arguments are what any other caller would write.
+    // Morvane lowers the names and writes a quoted -design argument's names as two quoted
+    // arguments; earlier versions left both quotes open.
     for (const Case& testCase :
          {Case{"plain, lowered", plainFolder, plainBase + ".pcb " + plainBase + ".dsn", plainBase},
-          Case{"with blanks, quoted", spacedFolder,
+          Case{"with blanks, quotes left open", spacedFolder,
                "\"" + spacedBase + ".pcb \"" + spacedBase + ".dsn", spacedBase},
           Case{"two quoted arguments", spacedFolder,
                "\"" + spacedBase + ".pcb\" \"" + spacedBase + ".dsn\"", spacedBase}}) {
@@ -690,7 +690,7 @@ TEST_F(ConvertTest, MorvaneConvertsTheDesignBeforeTheRouterStarts) {
          {Case{"plain", folder_.path(), folder_.path() + "cpu-board.dsn",
                plainBase + ".pcb " + plainBase + ".dsn"},
           Case{"quoted, with blanks", spacedFolder, "\"" + spacedFolder + "cpu-board.dsn\"",
-               "\"" + spacedBase + ".pcb \"" + spacedBase + ".dsn"}}) {
+               "\"" + spacedBase + ".pcb\" \"" + spacedBase + ".dsn\""}}) {
         SCOPED_TRACE(testCase.name);
         installExample(testCase.folder);
         DeleteFileA(records.c_str());

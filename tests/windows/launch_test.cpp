@@ -277,6 +277,35 @@ TEST_F(LaunchTest, BatchFilesGetAFolderNamedRAndDAsText) {
               (std::vector<std::string>{router_, "-design", jobs + "cpu.dsn", "-quit"}));
 }
 
+// A batch file that hands %* on gives the router what it gets when started directly: a
+// folder r&d\ that Morvane quotes and an argument that the editor quoted stay whole. The
+// path Windows opens decides what a program is, however the stored path spells it.
+TEST_F(LaunchTest, ABatchRouterGetsWhatADirectStartGets) {
+    setRegistryDword("SCEnable", 0);
+    const std::string arguments =
+        R"(-design c:\jobs\x.dsn -dest c:\r&d\ -do "c:\my boards\x -quit y.do")";
+    run(arguments);
+    const std::vector<std::string> direct = {router_,
+                                             "-design",
+                                             R"(c:\jobs\x.dsn)",
+                                             "-dest",
+                                             R"(c:\r&d\)",
+                                             "-do",
+                                             R"(c:\my boards\x -quit y.do)"};
+    ASSERT_EQ(records().at(0).arguments, direct);
+    std::string routerBatch = folder_.path() + "route.bat";
+    writeWholeFile(routerBatch, "@\"" + router_ + "\" %*\r\n");
+    for (const std::string& stored : {routerBatch, routerBatch + "\\."}) {
+        SCOPED_TRACE(stored);
+        DeleteFileA(records_.c_str());
+        setRegistryText("SCPath", stored);
+        run(arguments);
+        std::vector<StandInRecord> started = records();
+        ASSERT_EQ(started.size(), 1u) << log();
+        EXPECT_EQ(started[0].arguments, direct);
+    }
+}
+
 // Within quotes cmd.exe still expands %...%: such an argument is not handed to a batch file,
 // which does not start then; the log names both.
 TEST_F(LaunchTest, ABatchFileIsNotStartedWithAnArgumentCmdWouldExpand) {
