@@ -39,7 +39,8 @@ add_executable(morvane WIN32 launcher/main.cpp sheet/sheet.rc)
 target_link_libraries(morvane PRIVATE morvane_platform)
 
 # Morvane's own converter, shipped beside it: a program without a window.
-add_executable(morvane-convert WIN32 converter/main_win.cpp converter/design_file_win.cpp)
+add_executable(morvane-convert WIN32 converter/main_win.cpp converter/design_file_win.cpp
+               converter/converter.rc)
 target_link_libraries(morvane-convert PRIVATE morvane_convert_logic morvane_platform)
 
 if(MINGW)

@@ -10,8 +10,8 @@
 // first thing, before any DLL is loaded.
 void searchDllsInSystemFolderOnly();
 
-// Loads the system library `name` ("comctl32.dll") from the system folder, by its full path
-// there where Windows cannot restrict the search; nullptr when it cannot be loaded.
+// Loads the system library `name` ("comctl32.dll") by its full path in the system folder;
+// nullptr when it cannot be loaded.
 HMODULE loadSystemLibrary(const char* name);
 
 // The full path of the file `name` in the system folder; empty when it cannot be had.

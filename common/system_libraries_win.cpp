@@ -2,24 +2,14 @@
 
 #include "bounded_text.h"
 
-namespace {
-
-using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-
-// Looked up rather than imported: a Windows without it must still start Morvane. Where it
-// exists, LoadLibraryExA knows the LOAD_LIBRARY_SEARCH_ flags too.
-SetDefaultDllDirectoriesFunction setDefaultDllDirectories() {
-    static const auto function =
+void searchDllsInSystemFolderOnly() {
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    // Looked up rather than imported: a Windows without it must still start Morvane.
+    auto setDefaultDllDirectories =
         reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(
             GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
-    return function;
-}
-
-} // namespace
-
-void searchDllsInSystemFolderOnly() {
-    if (SetDefaultDllDirectoriesFunction function = setDefaultDllDirectories()) {
-        function(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (setDefaultDllDirectories != nullptr) {
+        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
 }
 
@@ -33,9 +23,8 @@ const char* systemFolderFile(const char* name, char (&path)[MAX_PATH]) {
 }
 
 HMODULE loadSystemLibrary(const char* name) {
-    if (setDefaultDllDirectories() != nullptr) {
-        return LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    }
+    // By its full path, not by name: a manifest beside the program (morvane.exe.manifest)
+    // redirects a load by name to a file of its own folder, whatever the search order.
     char path[MAX_PATH];
     return systemFolderFile(name, path)[0] == '\0' ? nullptr : LoadLibraryA(path);
 }

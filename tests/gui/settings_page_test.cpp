@@ -217,17 +217,27 @@ class NativeCommonControls {
 };
 
 // comctl32.dll is none of Windows' known DLLs: one placed beside morvane.exe would be loaded
-// in the real one's place by a search that starts in the program's folder.
+// in the real one's place by a search that starts in the program's folder, or by a manifest
+// beside it that names the file.
 TEST_F(SettingsPageTest, TheSheetsLibrariesComeFromTheSystemFolderOnly) {
     ASSERT_TRUE(CopyFileA((buildFolder() + "decoy\\comctl32.dll").c_str(),
                           (folder_.path() + "comctl32.dll").c_str(), FALSE));
     NativeCommonControls nativeFirst;
-
-    MorvaneRun run(morvane_, editorArguments());
-    ASSERT_SHEET_OPENS(run, sheet);
-    sheet.pressCancel();
-    EXPECT_EQ(run.waitForExit(), 1u);
-    EXPECT_FALSE(fileExists(folder_.path() + "decoy-loaded.txt"));
+    for (bool manifest : {false, true}) {
+        SCOPED_TRACE(manifest ? "with a manifest" : "without a manifest");
+        if (manifest) {
+            writeWholeFile(
+                morvane_ + ".manifest",
+                R"(<assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">)"
+                R"(<assemblyIdentity type="win32" name="Planted" version="1.0.0.0"/>)"
+                R"(<file name="comctl32.dll"/></assembly>)");
+        }
+        MorvaneRun run(morvane_, editorArguments());
+        ASSERT_SHEET_OPENS(run, sheet);
+        sheet.pressCancel();
+        EXPECT_EQ(run.waitForExit(), 1u);
+        EXPECT_FALSE(fileExists(folder_.path() + "decoy-loaded.txt"));
+    }
 }
 
 // The web address static sends no mouse notifications, so its clicks reach the page, which
