@@ -87,7 +87,7 @@ bool isNetworkFolder(std::string_view folder) {
 }
 
 void logBatchFileFolder() {
-    char folder[kProgramFileCapacity];
+    char folder[kFullPathCapacity];
     if (isNetworkFolder(workingFolder(folder))) {
         writeLogLine({kNetworkFolderPrefix, folder, kNetworkFolderSuffix});
     }
@@ -139,7 +139,7 @@ constexpr ProgramRole kConverter{"Converter not found: ", "Converter is Morvane 
 // program is named in the log, by its stored path, instead. True when the file that `path`
 // names is Morvane itself.
 bool isItselfLogged(const char* path, const ProgramRole& role) {
-    char file[kProgramFileCapacity];
+    char file[kFullPathCapacity];
     if (!isMorvaneItself(programFile(path, file))) {
         return false;
     }
@@ -149,7 +149,7 @@ bool isItselfLogged(const char* path, const ProgramRole& role) {
 
 // Names a stored program that is not there or is Morvane itself; true when it is either.
 bool isUnstartableLogged(const char* path, const ProgramRole& role) {
-    char file[kProgramFileCapacity];
+    char file[kFullPathCapacity];
     if (!programExists(programFile(path, file))) {
         writeLogLine({role.notFound, path});
         return true;
@@ -193,7 +193,7 @@ void launchChildren(const char* boardFileName, const char* designFileName) {
     if (!commandLineHeld) {
         writeLogLine({kCommandLineNotHeld});
     }
-    char file[kProgramFileCapacity];
+    char file[kFullPathCapacity];
     if (commandLineHeld && settings.SEXEPath[0] != '\0' && settings.SCEnable == 1 &&
         !isItselfLogged(settings.SEXEPath, kConverter)) {
         logAndRun(

@@ -19,13 +19,14 @@ bool settingsSheetNeeded(bool shiftDown);
 // was not held whole by the ANSI code page.
 void launchChildren(const char* boardFileName, const char* designFileName);
 
-// Room for the full path of a stored program; a longer one cannot be started anyway.
-inline constexpr std::size_t kProgramFileCapacity = 260;
+// Room for the full path of a stored program or of the working folder, which the ANSI file
+// calls take no longer.
+inline constexpr std::size_t kFullPathCapacity = 260;
 
 // The file Windows opens for the stored program path `path`: its full path, "." and ".."
 // resolved and the dots and blanks that end its name dropped, so that "route.bat\." is
 // the batch file route.bat. `path` itself when that cannot be had or does not fit.
-const char* programFile(const char* path, char (&file)[kProgramFileCapacity]);
+const char* programFile(const char* path, char (&file)[kFullPathCapacity]);
 
 // Whether `path` names an existing file; a folder is not a program.
 bool programExists(const char* path);
@@ -39,7 +40,7 @@ bool isMorvaneItself(const char* path);
 const char* commandInterpreter();
 
 // The current directory, which the children inherit; empty when it cannot be had.
-const char* workingFolder(char (&folder)[kProgramFileCapacity]);
+const char* workingFolder(char (&folder)[kFullPathCapacity]);
 
 // Starts `applicationPath` with the writable `commandLine`, hidden, and waits until it
 // exits. Returns 1 once the child has ended, 0 when it could not be started (the reason is

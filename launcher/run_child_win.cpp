@@ -90,14 +90,14 @@ int runChild(const char* applicationPath, char* commandLine, uint32_t& exitCode)
     return 1;
 }
 
-const char* programFile(const char* path, char (&file)[kProgramFileCapacity]) {
-    DWORD length = GetFullPathNameA(path, kProgramFileCapacity, file, nullptr);
-    return length == 0 || length >= kProgramFileCapacity ? path : file;
+const char* programFile(const char* path, char (&file)[kFullPathCapacity]) {
+    DWORD length = GetFullPathNameA(path, kFullPathCapacity, file, nullptr);
+    return length == 0 || length >= kFullPathCapacity ? path : file;
 }
 
-const char* workingFolder(char (&folder)[kProgramFileCapacity]) {
-    DWORD length = GetCurrentDirectoryA(kProgramFileCapacity, folder);
-    if (length == 0 || length >= kProgramFileCapacity) {
+const char* workingFolder(char (&folder)[kFullPathCapacity]) {
+    DWORD length = GetCurrentDirectoryA(kFullPathCapacity, folder);
+    if (length == 0 || length >= kFullPathCapacity) {
         folder[0] = '\0';
     }
     return folder;

@@ -239,12 +239,12 @@ const char* commandInterpreter() {
     return R"(c:\windows\system32\cmd.exe)";
 }
 
-const char* workingFolder(char (&folder)[kProgramFileCapacity]) {
+const char* workingFolder(char (&folder)[kFullPathCapacity]) {
     std::strcpy(folder, workingFolderPath.c_str());
     return folder;
 }
 
-const char* programFile(const char* path, char (&)[kProgramFileCapacity]) {
+const char* programFile(const char* path, char (&)[kFullPathCapacity]) {
     return path;
 }
 
