@@ -14,9 +14,9 @@
 //   token of quotes only stays as it was.
 // - A via name starts one byte later: that byte is taken for the opening quote, so a name
 //   written without quotes loses its first character.
-// - A via named exactly like a pad of the complete pad list gets the prefix CCTVIA_. A via
-//   name holding a parenthesis or a blank is listed in single quotes, so that the router
-//   reads it as one name; the log shows it without.
+// - A via named exactly like any pad style of the text, also one past the pad list's end,
+//   gets the prefix CCTVIA_. A via name holding a parenthesis or a blank is listed in single
+//   quotes, so that the router reads it as one name; the log shows it without.
 // - Each list ends at its first empty entry. A name that does not fit an entry, a name
 //   too long for the token buffer and a name past a full list are left out and logged.
 #include "board_scan.h"
@@ -25,8 +25,12 @@
 #include "diag/log.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <functional>
+#include <new>
 #include <string_view>
+#include <vector>
 
 StyleNameList padStyles{};
 StyleNameList viaStyles{};
@@ -43,6 +47,9 @@ constexpr std::string_view kPadTooLong = "Pad style left out, name too long: ";
 constexpr std::string_view kViaTooLong = "Via style left out, name too long: ";
 constexpr std::string_view kPadListFull = "Pad style left out, list full: ";
 constexpr std::string_view kViaListFull = "Via style left out, list full: ";
+// A via named like a pad style that memory could not hold then keeps its name.
+constexpr const char* kPadNamesNotHeldFormat =
+    "Via styles compared with %llu pad style names only: no memory\r\n";
 // Marks a name cut for the log only: the name itself is never stored cut.
 constexpr std::string_view kCutMark = "...";
 constexpr std::string_view kLineEnd = "\r\n";
@@ -123,6 +130,82 @@ void logName(std::string_view label, std::string_view name, std::string_view mar
     writeLog(std::string_view(line, size));
 }
 
+// The names of every pad style, for the via pass's look-ups: an open-addressing table of
+// views into the text, at most half full, each slot with its name's hash, so that a look-up
+// seldom reads the text. It grows with the board; when memory runs out it keeps the names
+// it holds and takes no more.
+class NameSet {
+  public:
+    void insert(std::string_view name) {
+        if (!complete_) {
+            return;
+        }
+        if (2 * (count_ + 1) > slots_.size() && !grow()) {
+            complete_ = false;
+            return;
+        }
+        std::size_t hash = std::hash<std::string_view>{}(name);
+        Slot& slot = slots_[indexOf(name, hash)];
+        if (slot.name.data() == nullptr) {
+            slot = {hash, name};
+            ++count_;
+        }
+    }
+
+    bool contains(std::string_view name) const {
+        return count_ > 0 &&
+               slots_[indexOf(name, std::hash<std::string_view>{}(name))].name.data() != nullptr;
+    }
+
+    std::size_t size() const { return count_; }
+    bool complete() const { return complete_; }
+
+  private:
+    // An empty slot holds a null view, which no name is.
+    struct Slot {
+        std::size_t hash = 0;
+        std::string_view name;
+    };
+
+    // The slot holding `name`, or the empty one where it would go.
+    std::size_t indexOf(std::string_view name, std::size_t hash) const {
+        std::size_t mask = slots_.size() - 1;
+        std::size_t index = hash & mask;
+        while (slots_[index].name.data() != nullptr &&
+               (slots_[index].hash != hash || slots_[index].name != name)) {
+            index = (index + 1) & mask;
+        }
+        return index;
+    }
+
+    bool grow() {
+        if (slots_.size() > slots_.max_size() / 2) {
+            return false;
+        }
+        std::size_t size = std::max(2 * slots_.size(), kFirstSize);
+        std::vector<Slot> old;
+        old.swap(slots_);
+        try {
+            slots_.resize(size);
+        } catch (const std::bad_alloc&) {
+            slots_.swap(old);
+            return false;
+        }
+        for (const Slot& slot : old) {
+            if (slot.name.data() != nullptr) {
+                slots_[indexOf(slot.name, slot.hash)] = slot;
+            }
+        }
+        return true;
+    }
+
+    // A power of two, as every size after it.
+    static constexpr std::size_t kFirstSize = 512;
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+    bool complete_ = true;
+};
+
 enum class TokenRead { Read, None, TooLong };
 
 class Scanner {
@@ -135,6 +218,12 @@ class Scanner {
             addPad(keyword + kPadKeyword.size());
         }
         padStyles.entries[padCount_][0] = '\0';
+        if (!padNames_.complete()) {
+            char line[96];
+            std::snprintf(line, sizeof line, kPadNamesNotHeldFormat,
+                          static_cast<unsigned long long>(padNames_.size()));
+            writeLog(line);
+        }
         for (const char* keyword = findKeyword(text_, kViaKeyword); keyword != nullptr;
              keyword = findKeyword(keyword + kViaKeyword.size(), kViaKeyword)) {
             addVia(keyword + kViaKeyword.size());
@@ -198,16 +287,16 @@ class Scanner {
             return;
         }
         bool counted = read == TokenRead::Read;
+        if (counted) {
+            padNames_.insert(token_);
+        }
         if (counted && padCount_ == kMaxStyleNames) {
             logName(kPadListFull, token_);
             return;
         }
         copyBounded(padStyles.entries[padCount_], token_);
         logName(kAddPad, token_);
-        if (counted) {
-            padNames_[padCount_] = padStyles.entries[padCount_];
-            ++padCount_;
-        }
+        padCount_ += counted ? 1 : 0;
     }
 
     void addVia(const char* afterKeyword) {
@@ -219,7 +308,7 @@ class Scanner {
         }
         char prefixed[kTokenCapacity];
         std::string_view name = token_;
-        if (isPadName(token_)) {
+        if (padNames_.contains(token_)) {
             copyBounded(prefixed, kViaPrefix);
             appendBounded(prefixed, token_);
             name = prefixed;
@@ -242,15 +331,11 @@ class Scanner {
         viaCount_ += counted ? 1 : 0;
     }
 
-    bool isPadName(std::string_view name) const {
-        return std::find(padNames_, padNames_ + padCount_, name) != padNames_ + padCount_;
-    }
-
     const char* text_;
     std::size_t padCount_ = 0;
     std::size_t viaCount_ = 0;
-    // The pad list's names, each with its size, for the many comparisons of the via pass.
-    std::string_view padNames_[kMaxStyleNames];
+    // Every pad style's name: also those past the list's end name a via CCTVIA_.
+    NameSet padNames_;
     // The name read last, within the text. Never a null view: logName hands its data to
     // memcpy.
     std::string_view token_ = "";

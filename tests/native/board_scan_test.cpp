@@ -231,6 +231,12 @@ TEST(Scan, ListsHoldAtMost254NamesAndLogTheRest) {
                                       "Add via: V299\r\n"));
 }
 
+TEST(Scan, ViasAreNamedAgainstEveryPadStyle) {
+    scan(definitions("padStyleDef", 300, "Pad ") +
+         "viaStyleDef \"Pad 299\" viaStyleDef \"Pad 300\"");
+    EXPECT_EQ(names(viaStyles), (std::vector<std::string>{"'CCTVIA_Pad 299'", "'Pad 300'"}));
+}
+
 // Via definitions far more than the list holds, before the pads they are named like: every
 // via is still named against the complete pad list, in file order.
 TEST(Scan, ManyViasAreNamedAgainstPadsDefinedAfterThem) {
