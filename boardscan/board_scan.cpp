@@ -24,13 +24,11 @@
 #include "common/bounded_text.h"
 #include "diag/log.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <new>
 #include <string_view>
-#include <vector>
+#include <unordered_set>
 
 StyleNameList padStyles{};
 StyleNameList viaStyles{};
@@ -130,79 +128,26 @@ void logName(std::string_view label, std::string_view name, std::string_view mar
     writeLog(std::string_view(line, size));
 }
 
-// The names of every pad style, for the via pass's look-ups: an open-addressing table of
-// views into the text, at most half full, each slot with its name's hash, so that a look-up
-// seldom reads the text. It grows with the board; when memory runs out it keeps the names
-// it holds and takes no more.
+// The names of every pad style, for the via pass's look-ups. When memory runs out it keeps
+// the names it holds and takes no more.
 class NameSet {
   public:
     void insert(std::string_view name) {
         if (!complete_) {
             return;
         }
-        if (2 * (count_ + 1) > slots_.size() && !grow()) {
+        try {
+            names_.insert(name);
+        } catch (const std::bad_alloc&) {
             complete_ = false;
-            return;
-        }
-        std::size_t hash = std::hash<std::string_view>{}(name);
-        Slot& slot = slots_[indexOf(name, hash)];
-        if (slot.name.data() == nullptr) {
-            slot = {hash, name};
-            ++count_;
         }
     }
-
-    bool contains(std::string_view name) const {
-        return count_ > 0 &&
-               slots_[indexOf(name, std::hash<std::string_view>{}(name))].name.data() != nullptr;
-    }
-
-    std::size_t size() const { return count_; }
+    bool contains(std::string_view name) const { return names_.count(name) != 0; }
+    std::size_t size() const { return names_.size(); }
     bool complete() const { return complete_; }
 
   private:
-    // An empty slot holds a null view, which no name is.
-    struct Slot {
-        std::size_t hash = 0;
-        std::string_view name;
-    };
-
-    // The slot holding `name`, or the empty one where it would go.
-    std::size_t indexOf(std::string_view name, std::size_t hash) const {
-        std::size_t mask = slots_.size() - 1;
-        std::size_t index = hash & mask;
-        while (slots_[index].name.data() != nullptr &&
-               (slots_[index].hash != hash || slots_[index].name != name)) {
-            index = (index + 1) & mask;
-        }
-        return index;
-    }
-
-    bool grow() {
-        if (slots_.size() > slots_.max_size() / 2) {
-            return false;
-        }
-        std::size_t size = std::max(2 * slots_.size(), kFirstSize);
-        std::vector<Slot> old;
-        old.swap(slots_);
-        try {
-            slots_.resize(size);
-        } catch (const std::bad_alloc&) {
-            slots_.swap(old);
-            return false;
-        }
-        for (const Slot& slot : old) {
-            if (slot.name.data() != nullptr) {
-                slots_[indexOf(slot.name, slot.hash)] = slot;
-            }
-        }
-        return true;
-    }
-
-    // A power of two, as every size after it.
-    static constexpr std::size_t kFirstSize = 512;
-    std::vector<Slot> slots_;
-    std::size_t count_ = 0;
+    std::unordered_set<std::string_view> names_;
     bool complete_ = true;
 };
 
