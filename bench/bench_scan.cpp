@@ -181,7 +181,8 @@ void scan(benchmark::State& state, Shape shape) {
     }
     state.counters["pads"] = static_cast<double>(padNames);
     state.counters["vias"] = static_cast<double>(viaNames);
-    state.counters["allocations"] = static_cast<double>(scanAllocations);
+    state.counters["allocations"] =
+        static_cast<double>(scanAllocations) / static_cast<double>(state.iterations());
     state.counters["definitions"] =
         static_cast<double>(loggedLines) / static_cast<double>(state.iterations());
 }

@@ -106,7 +106,7 @@ bool readBottomLayer(std::string_view stored) {
     return entry == 1;
 }
 
-// The board scan puts a via style whose name holds parentheses in single quotes.
+// The board scan puts a via style whose name holds a parenthesis or a blank in single quotes.
 std::string readVia(std::string_view stored) {
     if (stored.size() >= 2 && stored.front() == '\'' && stored.back() == '\'') {
         stored = stored.substr(1, stored.size() - 2);

@@ -23,12 +23,17 @@ void addEntries(HWND page, int id, std::span<const char* const> entries) {
     }
 }
 
-// Selects the first entry that begins with `stored` (ignoring case, searching from entry 1
-// round to entry 0), or entry 0 when none does. An empty text matches nothing.
+// Selects the entry equal to `stored`, so that V1 stays V1 beside V10; without one, the
+// first entry that begins with it; entry 0 when none does. Both searches ignore case and run
+// from entry 1 round to entry 0. An empty text matches nothing.
 void selectStored(HWND page, int id, const char* stored) {
     LRESULT found = CB_ERR;
     if (stored[0] != '\0') {
-        found = sendToControl(page, id, CB_FINDSTRING, 0, reinterpret_cast<LPARAM>(stored));
+        auto text = reinterpret_cast<LPARAM>(stored);
+        found = sendToControl(page, id, CB_FINDSTRINGEXACT, 0, text);
+        if (found == CB_ERR) {
+            found = sendToControl(page, id, CB_FINDSTRING, 0, text);
+        }
     }
     sendToControl(page, id, CB_SETCURSEL, found == CB_ERR ? 0 : found);
 }

@@ -32,17 +32,19 @@ inline constexpr std::array<const char*, 6> kDirectionKeywords = {
     "horizontal", "vertical", "orthogonal", "positive_diagonal", "negative_diagonal", "diagonal"};
 inline constexpr std::array<const char*, 2> kLayerKeywords = {"Top", "Bottom"};
 
-// The entry a combo box of the Jumper page selects for a stored text: the first entry that
-// begins with it, letters compared without regard to case, searching from entry 1 round to
-// entry 0; entry 0 when none does or the text is empty.
+// The entry a combo box of the Jumper page selects for a stored text: the entry equal to it,
+// otherwise the first entry that begins with it, letters compared without regard to case,
+// each search from entry 1 round to entry 0; entry 0 when none does or the text is empty.
 constexpr std::size_t storedEntry(std::span<const char* const> entries, std::string_view stored) {
     if (stored.empty()) {
         return 0;
     }
-    for (std::size_t i = 1; i <= entries.size(); ++i) {
-        std::size_t index = i % entries.size();
-        if (startsWithIgnoringCase(entries[index], stored)) {
-            return index;
+    for (auto matches : {equalsIgnoringCase, startsWithIgnoringCase}) {
+        for (std::size_t i = 1; i <= entries.size(); ++i) {
+            std::size_t index = i % entries.size();
+            if (matches(entries[index], stored)) {
+                return index;
+            }
         }
     }
     return 0;

@@ -97,7 +97,7 @@ void checkListed(const std::vector<std::string>& names, const std::vector<LogLin
     for (const std::string& name : names) {
         std::string logged = name;
         if (viaList && logged.size() >= 2 && logged.front() == '\'' && logged.back() == '\'' &&
-            logged.find_first_of("()") != std::string::npos) {
+            logged.find_first_of("() \t\v\f") != std::string::npos) {
             logged = logged.substr(1, logged.size() - 2);
         }
         while (line < last && !(lines[line].label == addLabel && lines[line].name == logged)) {

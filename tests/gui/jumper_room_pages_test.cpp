@@ -30,8 +30,11 @@ const std::string kBoardWithVias = "(library\r\n"
                                    "  (viaStyleDef \"(Default)\" (holeDiam 28))\r\n"
                                    "  (viaStyleDef \"V30\" (holeDiam 15))\r\n"
                                    ")\r\n";
-const std::string kBoardWithV1AndV10 = "(viaStyleDef \"V1\" (holeDiam 15))\r\n"
-                                       "(viaStyleDef \"V10\" (holeDiam 25))\r\n";
+// Via styles of which one name begins another, as copied styles are named.
+const std::string kBoardWithLookAlikeVias = "(viaStyleDef \"V1\" (holeDiam 15))\r\n"
+                                            "(viaStyleDef \"V10\" (holeDiam 25))\r\n"
+                                            "(viaStyleDef \"Via1 [5]\" (holeDiam 15))\r\n"
+                                            "(viaStyleDef \"Via1\" (holeDiam 15))\r\n";
 
 // A registry value as a test stores or expects it.
 struct Value {
@@ -156,9 +159,10 @@ TEST_F(PagesTest, AFirstRunShowsTheDefaultsAndOkStoresThem) {
     }
 }
 
-// Stored values are matched against the lists (the first entry that begins with the stored
-// text, ignoring case, searching from the second entry round to the first), kept when they
-// are out of range and no button is clicked, and written back as the controls hold them.
+// Stored values are matched against the lists (the entry equal to the stored text, else the
+// first entry that begins with it, ignoring case, searching from the second entry round to
+// the first), kept when they are out of range and no button is clicked, and written back as
+// the controls hold them.
 TEST_F(PagesTest, StoredValuesAreShownAsFoundAndSavedBackOnOk) {
     struct Case {
         const char* name;
@@ -177,7 +181,7 @@ TEST_F(PagesTest, StoredValuesAreShownAsFoundAndSavedBackOnOk) {
           {"RInc", 3u}},
          {{kJumper, IDC_JUMPER_UNIT_INCH, Shown::Checked},
           {kJumper, IDC_JUMPER_UNIT_MM, Shown::Unchecked},
-          {kJumper, IDC_JUMPER_VIA_STYLE, Shown::Selected, "V10"},
+          {kJumper, IDC_JUMPER_VIA_STYLE, Shown::Selected, "V1"},
           {kJumper, IDC_JUMPER_DIRECTION, Shown::Selected, "vertical"},
           {kJumper, IDC_JUMPER_LAYER, Shown::Selected, "Top"},
           {kJumper, IDC_JUMPER_MAX_LENGTH, Shown::Text, "12345"},
@@ -185,7 +189,7 @@ TEST_F(PagesTest, StoredValuesAreShownAsFoundAndSavedBackOnOk) {
           {kRoom, IDC_ROOM_HARD_INCLUDE, Shown::Checked}},
          {{"JUnit", 7u},
           {"JStep", "2.54"},
-          {"JVia", "V10"},
+          {"JVia", "V1"},
           {"JDir", "vertical"},
           {"JLayer", "Top"},
           {"JMaxLength", "123"},
@@ -200,8 +204,12 @@ TEST_F(PagesTest, StoredValuesAreShownAsFoundAndSavedBackOnOk) {
           {kJumper, IDC_JUMPER_VIA_STYLE, Shown::Selected, "V1"},
           {kRoom, IDC_ROOM_TYPE_REGION, Shown::Checked}},
          {{"JUnit", 1u}, {"JStep", "2.50"}, {"JVia", "V1"}, {"JEnable", 1u}, {"RType", 2u}}},
+        {"a copied style's original",
+         {{"JVia", "Via1"}},
+         {{kJumper, IDC_JUMPER_VIA_STYLE, Shown::Selected, "Via1"}},
+         {{"JVia", "Via1"}}},
     };
-    writeBoard(kBoardWithV1AndV10);
+    writeBoard(kBoardWithLookAlikeVias);
     for (const Case& testCase : cases) {
         SCOPED_TRACE(testCase.name);
         deleteKvxKey();

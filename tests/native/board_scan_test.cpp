@@ -69,11 +69,22 @@ INSTANTIATE_TEST_SUITE_P(
                  {"P1"},
                  {"30"},
                  "Add pad: P1\r\nAdd via: 30\r\n"},
-        ScanCase{"NameIsCutAtASpace",
-                 "padStyleDef \"Pad 1\" viaStyleDef \"Via 2\"",
+        ScanCase{"QuotedNameIsTakenWhole",
+                 "(padStyleDef \"Pad [12]\" (holeDiam 0.8mm))\r\n"
+                 "(viaStyleDef \"Via1 [5]\" (holeDiam 0.3mm))\r\n(viaStyleDef \"Pad [12]\")",
+                 {"Pad [12]"},
+                 {"'Via1 [5]'", "'CCTVIA_Pad [12]'"},
+                 "Add pad: Pad [12]\r\nAdd via: Via1 [5]\r\nAdd via: CCTVIA_Pad [12]\r\n"},
+        ScanCase{"QuoteNotClosedOnItsLineIsReadAsAToken",
+                 "padStyleDef \"Pad 1\r\n\" viaStyleDef \"Via 2\n\" viaStyleDef \"Via 3",
                  {"Pad"},
-                 {"Via"},
-                 "Add pad: Pad\r\nAdd via: Via\r\n"},
+                 {"Via", "Via"},
+                 "Add pad: Pad\r\nAdd via: Via\r\nAdd via: Via\r\n"},
+        ScanCase{"EmptyQuotesAreReadAsAToken",
+                 "(padStyleDef \"\" (layer \"Top\"))\r\n(viaStyleDef \"\" (layer \"Top\"))",
+                 {"\"\""},
+                 {"\""},
+                 "Add pad: \"\"\r\nAdd via: \"\r\n"},
         ScanCase{"PadMatchIsCaseSensitive",
                  "padStyleDef \"Round\" viaStyleDef \"round\" viaStyleDef \"Round\"",
                  {"Round"},
@@ -109,11 +120,11 @@ INSTANTIATE_TEST_SUITE_P(
                  {"A"},
                  {},
                  "Add pad: A\r\n"},
-        ScanCase{"OpeningQuoteMayStandApart",
+        ScanCase{"BlanksInQuotesBelongToTheName",
                  "viaStyleDef \" V30\" viaStyleDef V 30",
                  {},
-                 {"V30", "30"},
-                 "Add via: V30\r\nAdd via: 30\r\n"},
+                 {"' V30'", "30"},
+                 "Add via:  V30\r\nAdd via: 30\r\n"},
         ScanCase{"QuotesInsideATokenSplitIt",
                  "padStyleDef \"a\"b\" padStyleDef a\"b",
                  {"a", "a"},
@@ -218,6 +229,12 @@ TEST(Scan, ListsHoldAtMost254NamesAndLogTheRest) {
               std::string::npos);
     EXPECT_TRUE(capturedLog.ends_with("Via style left out, list full: V299\r\n"
                                       "Add via: V299\r\n"));
+}
+
+TEST(Scan, ViasAreNamedAgainstEveryPadStyle) {
+    scan(definitions("padStyleDef", 300, "Pad ") +
+         "viaStyleDef \"Pad 299\" viaStyleDef \"Pad 300\"");
+    EXPECT_EQ(names(viaStyles), (std::vector<std::string>{"'CCTVIA_Pad 299'", "'Pad 300'"}));
 }
 
 // Via definitions far more than the list holds, before the pads they are named like: every

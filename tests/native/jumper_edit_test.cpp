@@ -331,6 +331,19 @@ INSTANTIATE_TEST_SUITE_P(
                      ") (library (jumper "
                      "(length 196.850393701) (use_via 'CCTVIA_(Default)')) (padstack 'V (1)') "
                      "(padstack 'CCTVIA_(Default)')))"},
+        // A copied style's padstack, by its whole name.
+        EditCase{"ViaNamedWithABlank",
+                 kPcb +
+                     " (parser (string_quote \") (space_in_quoted_tokens on)) (structure (layer T "
+                     "(type signal))" +
+                     kInner + ") (library (padstack \"Via1\") (padstack \"Via1 [5]\")))",
+                 {.maxLength = "5", .via = "'Via1 [5]'"},
+                 kPcb +
+                     " (parser (string_quote \") (space_in_quoted_tokens on)) (structure (layer T "
+                     "(type jumper) (direction orthogonal))" +
+                     kInner +
+                     ") (library (jumper (length 196.9) (use_via \"Via1 [5]\")) (padstack "
+                     "\"Via1\") (padstack \"Via1 [5]\")))"},
         EditCase{"ViaInAnotherCase",
                  kPcb + " (parser (string_quote \")) (structure (layer T (type signal))" + kInner +
                      ") (library (padstack \"v30\")))",
