@@ -135,26 +135,35 @@ struct ProgramRole {
 constexpr ProgramRole kRouter{"Specctra not found: ", "Specctra is Morvane itself: "};
 constexpr ProgramRole kConverter{"Converter not found: ", "Converter is Morvane itself: "};
 
+// A stored program path and the file Windows opens for it, which every check and the start
+// use; the log names the stored path.
+struct StoredProgram {
+    explicit StoredProgram(const char* path) : stored(path), file(programFile(path, fullPath)) {}
+    StoredProgram(const StoredProgram&) = delete;
+    StoredProgram& operator=(const StoredProgram&) = delete;
+
+    const char* stored;
+    char fullPath[kFullPathCapacity];
+    const char* file;
+};
+
 // Morvane started as its own child would start itself again, and so on without end: such a
-// program is named in the log, by its stored path, instead. True when the file that `path`
-// names is Morvane itself.
-bool isItselfLogged(const char* path, const ProgramRole& role) {
-    char file[kFullPathCapacity];
-    if (!isMorvaneItself(programFile(path, file))) {
+// program is named in the log instead. True when it is Morvane itself.
+bool isItselfLogged(const StoredProgram& program, const ProgramRole& role) {
+    if (!isMorvaneItself(program.file)) {
         return false;
     }
-    writeLogLine({role.itself, path});
+    writeLogLine({role.itself, program.stored});
     return true;
 }
 
 // Names a stored program that is not there or is Morvane itself; true when it is either.
-bool isUnstartableLogged(const char* path, const ProgramRole& role) {
-    char file[kFullPathCapacity];
-    if (!programExists(programFile(path, file))) {
-        writeLogLine({role.notFound, path});
+bool isUnstartableLogged(const StoredProgram& program, const ProgramRole& role) {
+    if (!programExists(program.file)) {
+        writeLogLine({role.notFound, program.stored});
         return true;
     }
-    return isItselfLogged(path, role);
+    return isItselfLogged(program, role);
 }
 
 } // namespace
@@ -163,9 +172,9 @@ bool settingsSheetNeeded(bool shiftDown) {
     // A stored program that the run cannot start leaves a configuration as incomplete as an
     // empty path.
     bool routerUnstartable =
-        settings.SCPath[0] != '\0' && isUnstartableLogged(settings.SCPath, kRouter);
+        settings.SCPath[0] != '\0' && isUnstartableLogged(StoredProgram(settings.SCPath), kRouter);
     bool converterUnstartable = settings.SEXEPath[0] != '\0' && settings.SCEnable == 1 &&
-                                isUnstartableLogged(settings.SEXEPath, kConverter);
+                                isUnstartableLogged(StoredProgram(settings.SEXEPath), kConverter);
     return settings.SCPath[0] == '\0' || settings.SEXEPath[0] == '\0' || shiftDown ||
            routerUnstartable || converterUnstartable;
 }
@@ -193,18 +202,20 @@ void launchChildren(const char* boardFileName, const char* designFileName) {
     if (!commandLineHeld) {
         writeLogLine({kCommandLineNotHeld});
     }
-    char file[kFullPathCapacity];
-    if (commandLineHeld && settings.SEXEPath[0] != '\0' && settings.SCEnable == 1 &&
-        !isItselfLogged(settings.SEXEPath, kConverter)) {
-        logAndRun(
-            converterLine(programFile(settings.SEXEPath, file), boardFileName, designFileName),
-            "Start converter with command line:\r\n", "Converter exit code: ");
+    if (commandLineHeld && settings.SEXEPath[0] != '\0' && settings.SCEnable == 1) {
+        StoredProgram converter(settings.SEXEPath);
+        if (!isItselfLogged(converter, kConverter)) {
+            logAndRun(converterLine(converter.file, boardFileName, designFileName),
+                      "Start converter with command line:\r\n", "Converter exit code: ");
+        }
     }
     writeLog("End conversion\r\n");
     writeLog("Start Specctra\r\n");
-    if (commandLineHeld && settings.SCPath[0] != '\0' &&
-        !isItselfLogged(settings.SCPath, kRouter)) {
-        logAndRun(routerLine(programFile(settings.SCPath, file)), "", "Specctra exit code: ");
+    if (commandLineHeld && settings.SCPath[0] != '\0') {
+        StoredProgram router(settings.SCPath);
+        if (!isItselfLogged(router, kRouter)) {
+            logAndRun(routerLine(router.file), "", "Specctra exit code: ");
+        }
     }
     writeLog("Stop Specctra\r\n");
 }
